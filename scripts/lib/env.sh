@@ -1,0 +1,85 @@
+# Shared by scripts/test, scripts/demo and the Wine wrapper: the Wine prefixes,
+# the private X server and the private sound server the program runs against.
+# Everything here is owned by the calling script and ended by process id.
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono/Gecko installer dialogs in a fresh prefix.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+q8_log() { printf '[q8] %s\n' "$*" >&2; }
+
+# q8_prefix DIR [win32|win64]: make a Wine prefix once (flock-guarded, so
+# parallel tests do not boot the same prefix twice).
+q8_prefix() {
+  local dir=$1 arch=${2:-win32}
+  mkdir -p "$(dirname "$dir")"
+  (
+    flock 9
+    if [ ! -f "$dir/system.reg" ]; then
+      q8_log "creating Wine prefix $dir ($arch)"
+      rm -rf "$dir"
+      WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
+      WINEPREFIX=$dir wineserver -w
+    fi
+  ) 9>"$dir.lock"
+}
+
+# q8_prefix_copy SRC DST: a prepared prefix copied is much faster than a new boot.
+q8_prefix_copy() {
+  local src=$1 dst=$2
+  rm -rf "$dst"
+  cp -a "$src" "$dst"
+}
+
+# q8_wine_version PREFIX VALUE: Wine's emulated Windows version
+# (win95 win98 nt40 win2k winxp winxp64 win2003 vista win7).
+q8_wine_version() {
+  WINEPREFIX=$1 wine reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
+}
+
+Q8_STARTED_PIDS=""
+Q8_WINESERVER_PREFIXES=""
+
+# Keep a wineserver alive for the prefix: every later wine start then takes
+# tens of milliseconds instead of seconds.
+q8_wineserver_start() {
+  WINEPREFIX=$1 wineserver -p
+  Q8_WINESERVER_PREFIXES="$Q8_WINESERVER_PREFIXES $1"
+}
+
+# A private X server on a free display, for windows and screenshots.
+q8_xvfb_start() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Q8_STARTED_PIDS="$Q8_STARTED_PIDS $!"
+  export DISPLAY=":$n"
+  local i=0
+  while [ ! -e "/tmp/.X11-unix/X$n" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+  q8_log "Xvfb on $DISPLAY"
+}
+
+# A private PulseAudio server with a null sink: Wine then shows real mixers and
+# wave devices.  Its own runtime folder keeps it apart from any user's server.
+q8_pulse_start() {
+  export XDG_RUNTIME_DIR=$(mktemp -d /tmp/q8-pulse.XXXXXX)
+  chmod 700 "$XDG_RUNTIME_DIR"
+  if pulseaudio --daemonize=yes --exit-idle-time=-1 -n \
+       --load="module-null-sink sink_name=nullsink" \
+       --load=module-native-protocol-unix >/dev/null 2>&1; then
+    Q8_PULSE_DIR=$XDG_RUNTIME_DIR
+    q8_log "PulseAudio null sink in $XDG_RUNTIME_DIR"
+  else
+    q8_log "PulseAudio did not start: audio tests see no devices"
+  fi
+}
+
+# End exactly what this script started.
+q8_cleanup() {
+  local p
+  for p in $Q8_WINESERVER_PREFIXES; do WINEPREFIX=$p wineserver -k >/dev/null 2>&1 || true; done
+  if [ -n "${Q8_PULSE_DIR:-}" ]; then
+    XDG_RUNTIME_DIR=$Q8_PULSE_DIR pactl exit >/dev/null 2>&1 || true
+  fi
+  for p in $Q8_STARTED_PIDS; do kill "$p" 2>/dev/null || true; done
+}
