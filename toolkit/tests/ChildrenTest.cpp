@@ -5,7 +5,7 @@
 #include "Probe.h"
 
 TEST_F(WindowTest, ChildRingKeepsInsertionOrderBothWays) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 200, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     Probe* a = new Probe(log, "a", childStyle, top->handle());
     EXPECT_EQ(top->firstChild(), a);
     EXPECT_EQ(a->nextSibling(), a) << "a lone child's ring is itself";
@@ -23,7 +23,7 @@ TEST_F(WindowTest, ChildRingKeepsInsertionOrderBothWays) {
     EXPECT_EQ(forwards, (std::vector<Component*>{a, b, c}));
     EXPECT_EQ(backwards, (std::vector<Component*>{c, b, a}));
 
-    Probe* other = new Probe(log, "other", popupStyle, nullptr);
+    Probe* other = new Probe(log, "other", hiddenPopupStyle, nullptr);
     Probe* stranger = new Probe(log, "stranger", childStyle, other->handle());
     EXPECT_EQ(top->nextChild(stranger, false), nullptr) << "not one of top's children";
     EXPECT_EQ(stranger->parent(), other);
@@ -39,7 +39,7 @@ TEST_F(WindowTest, ChildRingKeepsInsertionOrderBothWays) {
 }
 
 TEST_F(WindowTest, RemovingChildrenClearsFocusAndFirstChild) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 200, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     Probe* a = new Probe(log, "a", tabStopStyle, top->handle());
     Probe* b = new Probe(log, "b", tabStopStyle, top->handle());
     // b reports that it has the focus (without taking the real focus, which
@@ -54,7 +54,7 @@ TEST_F(WindowTest, RemovingChildrenClearsFocusAndFirstChild) {
     EXPECT_EQ(a->nextSibling(), a);
 
     // A window that is not in the ring is ignored.
-    Probe* outsider = new Probe(log, "outsider", popupStyle, nullptr);
+    Probe* outsider = new Probe(log, "outsider", hiddenPopupStyle, nullptr);
     top->removeChild(outsider);
     EXPECT_EQ(top->firstChild(), a);
     EXPECT_EQ(outsider->nextSibling(), outsider);
@@ -67,7 +67,7 @@ TEST_F(WindowTest, RemovingChildrenClearsFocusAndFirstChild) {
 }
 
 TEST_F(WindowTest, NativeWindowDestroyedFromOutsideDeletesItsObject) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 200, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     Probe* a = new Probe(log, "a", childStyle, top->handle());
     Probe* b = new Probe(log, "b", childStyle, top->handle());
     Probe* grandchild = new Probe(log, "g", childStyle, b->handle());
@@ -92,7 +92,7 @@ TEST_F(WindowTest, NativeWindowDestroyedFromOutsideDeletesItsObject) {
 }
 
 TEST_F(WindowTest, FromHandleRecognisesOnlyToolkitWindows) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     EXPECT_EQ(Component::fromHandle(top->handle()), top);
     EXPECT_EQ(top->typeTag(), TypeTag::component);
 
@@ -120,7 +120,7 @@ TEST_F(WindowTest, FromHandleRecognisesOnlyToolkitWindows) {
 }
 
 TEST_F(WindowTest, ChildAddedArrivesLaterAndOnlyForChildrenStillPresent) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     Probe* a = new Probe(log, "a", childStyle, top->handle());
     Probe* gone = new Probe(log, "gone", childStyle, top->handle());
     delete gone;
@@ -131,7 +131,7 @@ TEST_F(WindowTest, ChildAddedArrivesLaterAndOnlyForChildrenStillPresent) {
 }
 
 TEST_F(WindowTest, DialogStyleChildInheritsButStaysOutOfTheRing) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     top->setTextColor(0x123456);
     Probe* dialog = new Probe(log, "dialog", WS_POPUP, top->handle(), 0, 0, 50, 50,
                               WS_EX_NOPARENTNOTIFY);
@@ -144,7 +144,7 @@ TEST_F(WindowTest, DialogStyleChildInheritsButStaysOutOfTheRing) {
 }
 
 TEST_F(WindowTest, TopLevelClimbsToTheRoot) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     Probe* mid = new Probe(log, "mid", childStyle, top->handle());
     Probe* leaf = new Probe(log, "leaf", childStyle, mid->handle());
     EXPECT_EQ(leaf->topLevel(), top);
@@ -154,7 +154,7 @@ TEST_F(WindowTest, TopLevelClimbsToTheRoot) {
 }
 
 TEST_F(WindowTest, AttachNativeMakesTheControlTheComponentsWindow) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 200, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     Probe* wrapper = new Probe(log, "wrapper", WS_CHILD, top->handle());
     HWND placeholder = wrapper->handle();
     HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, top->handle(),

@@ -199,7 +199,7 @@ TEST_F(FocusTree, WheelFromASourceDeletedMeanwhileIsDropped) {
 }
 
 TEST_F(WindowTest, ClicksAreDetectedOnRelease) {
-    Probe* pad = new Probe(log, "pad", popupStyle, nullptr, 0, 0, 100, 100);
+    Probe* pad = new Probe(log, "pad", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
     auto release = [pad](int x, int y) { SendMessageA(pad->handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y)); };
     release(10, 10);
     release(11, 10);
@@ -265,8 +265,7 @@ TEST_F(WindowTest, DoubleBufferedPaintingRunsIntoTheBackBuffer) {
 }
 
 TEST_F(WindowTest, EnablingIsRelayedToChildren) {
-    struct Row { DWORD popupStyle; bool relayed; };
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 100, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
     Probe* child = new Probe(log, "child", childStyle, top->handle());
     // A child made in a disabled parent starts disabled.
     top->enable(false);
@@ -286,7 +285,7 @@ TEST_F(WindowTest, EnablingIsRelayedToChildren) {
 }
 
 TEST_F(WindowTest, ModalRunEndsOnlyWithANonzeroResultOrClose) {
-    Probe* owner = new Probe(log, "owner", popupStyle, nullptr, 0, 0, 200, 200);
+    Probe* owner = new Probe(log, "owner", hiddenPopupStyle, nullptr, 0, 0, 200, 200);
     Probe* dialog = new Probe(log, "dialog", WS_POPUP, owner->handle(), 0, 0, 100, 80, WS_EX_NOPARENTNOTIFY);
     Probe* button = new Probe(log, "button", childStyle, dialog->handle());
 
@@ -330,7 +329,7 @@ TEST_F(WindowTest, ModalRunEndsOnlyWithANonzeroResultOrClose) {
 }
 
 TEST_F(WindowTest, ModalRunWithoutOwnerDisablesTheParentComponent) {
-    Probe* parent = new Probe(log, "parent", popupStyle, nullptr, 0, 0, 200, 200);
+    Probe* parent = new Probe(log, "parent", hiddenPopupStyle, nullptr, 0, 0, 200, 200);
     Probe* inner = new Probe(log, "inner", WS_CHILD, parent->handle(), 0, 0, 50, 50);
     struct Watch {
         Component* parent;
@@ -365,7 +364,7 @@ TEST_F(WindowTest, CommandsAndNotificationsAreReflectedToTheControl) {
         LRESULT command(WPARAM w) override { lastCommand = w; return 11; }
         LRESULT notify(NMHDR* h) override { lastNotify = h->code; return 22; }
     };
-    Probe* top = new Probe(log, "top", popupStyle, nullptr);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     Control* control = new Control(log, "control", childStyle, top->handle());
     EXPECT_EQ(SendMessageA(top->handle(), WM_COMMAND, MAKEWPARAM(5, 0x300),
                            reinterpret_cast<LPARAM>(control->handle())), 11);
@@ -377,7 +376,7 @@ TEST_F(WindowTest, CommandsAndNotificationsAreReflectedToTheControl) {
 }
 
 TEST_F(WindowTest, ControlsAreColouredFromTheirComponent) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     Probe* control = new Probe(log, "control", childStyle, top->handle());
     control->setTextColor(0x0000ff);
     control->setFaceColor(0x00ff00);
@@ -407,7 +406,7 @@ TEST_F(WindowTest, GeometryVetoLetsTheComponentAdjustMoves) {
             (void)cy;
         }
     };
-    Snapping* pad = new Snapping(log, "pad", popupStyle, nullptr, 0, 0, 60, 60);
+    Snapping* pad = new Snapping(log, "pad", hiddenPopupStyle, nullptr, 0, 0, 60, 60);
     pad->move(33, 47);
     EXPECT_EQ(pad->x(), 30);
     EXPECT_EQ(pad->y(), 40);

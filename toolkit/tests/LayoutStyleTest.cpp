@@ -15,7 +15,7 @@ Box boxOf(Component* c) { return {c->x(), c->y(), c->width(), c->height()}; }
 }  // namespace
 
 TEST_F(WindowTest, DockingPlacesTopLeftAndFill) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 200, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     ASSERT_EQ(top->clientWidth(), 200);
     ASSERT_EQ(top->clientHeight(), 100);
     Probe* header = new Probe(log, "header", childStyle, top->handle(), 0, 0, 10, 20);
@@ -44,7 +44,7 @@ TEST_F(WindowTest, DockingPlacesTopLeftAndFill) {
 }
 
 TEST_F(WindowTest, DockModesFiveAndSixSitBetweenTheSideColumns) {
-    Probe* top = new Probe(log, "top", popupStyle, nullptr, 0, 0, 200, 100);
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     struct Row { const char* name; int dock; int width; int height; Box expected; };
     const Row rows[] = {
         {"bar", Dock::top, 10, 20, {0, 0, 200, 20}},
@@ -70,7 +70,7 @@ TEST_F(WindowTest, DockModesFiveAndSixSitBetweenTheSideColumns) {
 }
 
 TEST_F(WindowTest, GeometryHelpersKeepOrAdjustTheStoredSize) {
-    Probe* top = new Probe(log, "top", WS_POPUP | WS_VISIBLE | WS_CAPTION, nullptr, 10, 10, 200, 100);
+    Probe* top = new Probe(log, "top", WS_POPUP | WS_CAPTION, nullptr, 10, 10, 200, 100);
     int frameX = top->width() - top->clientWidth();
     int frameY = top->height() - top->clientHeight();
     ASSERT_GT(frameY, 0) << "a caption makes the frame";
@@ -98,7 +98,7 @@ TEST_F(WindowTest, GeometryHelpersKeepOrAdjustTheStoredSize) {
 }
 
 TEST_F(WindowTest, ChildFollowsInheritedStyleUntilItSetsItsOwn) {
-    Probe* parent = new Probe(log, "parent", popupStyle, nullptr, 0, 0, 100, 100);
+    Probe* parent = new Probe(log, "parent", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
     Probe* child = new Probe(log, "child", childStyle, parent->handle());
     Probe* grandchild = new Probe(log, "grandchild", childStyle, child->handle());
     HFONT fontA = createFont(-11, "Arial", false, false, false, false, 0, ANSI_CHARSET);
@@ -152,7 +152,7 @@ TEST_F(WindowTest, ChildFollowsInheritedStyleUntilItSetsItsOwn) {
 }
 
 TEST_F(WindowTest, InheritedBevelPensFollowTheParentAndMatchTheResolvedDepth) {
-    Probe* parent = new Probe(log, "parent", popupStyle, nullptr, 0, 0, 100, 100);
+    Probe* parent = new Probe(log, "parent", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
     Probe* child = new Probe(log, "child", childStyle, parent->handle());
     int count = 0;
     EXPECT_EQ(child->bevelPens(&count), parent->bevelPens(nullptr)) << "no own pens while all is inherited";

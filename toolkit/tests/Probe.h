@@ -117,6 +117,9 @@ private:
 
 // Styles used throughout the tests.
 constexpr DWORD popupStyle = WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN;
+// Without a window manager Wine waits up to 2 s for every visible top-level
+// window it unmaps; tests that need no real visibility use hidden ones.
+constexpr DWORD hiddenPopupStyle = WS_POPUP | WS_CLIPCHILDREN;
 constexpr DWORD childStyle = WS_CHILD | WS_VISIBLE;
 constexpr DWORD tabStopStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
 
