@@ -3,6 +3,7 @@
 #include "toolkit/PrivateMessages.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "Probe.h"
 
@@ -415,4 +416,54 @@ TEST_F(WindowTest, GeometryVetoLetsTheComponentAdjustMoves) {
     EXPECT_EQ(pad->width(), 50);
     EXPECT_EQ(pad->x(), 30);
     delete pad;
+}
+
+namespace {
+// Runs inside MessageBoxA's own loop: notes the box's caption and owner, then
+// closes it.
+struct BoxSpy {
+    static HWND box;
+    static char caption[256];
+    static HWND owner;
+    static BOOL CALLBACK findBox(HWND window, LPARAM) {
+        char cls[32];
+        GetClassNameA(window, cls, sizeof(cls));
+        if (strcmp(cls, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+        box = window;
+        return FALSE;
+    }
+    static void CALLBACK onTimer(HWND, UINT, UINT_PTR id, DWORD) {
+        EnumThreadWindows(GetCurrentThreadId(), &BoxSpy::findBox, 0);
+        if (!box) return;
+        KillTimer(nullptr, id);
+        GetWindowTextA(box, caption, sizeof(caption));
+        owner = GetWindow(box, GW_OWNER);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+};
+HWND BoxSpy::box;
+char BoxSpy::caption[256];
+HWND BoxSpy::owner;
+}  // namespace
+
+TEST_F(WindowTest, MessageBoxIsOwnedByTheTopLevelAndNamedAfterTheProgram) {
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
+    Probe* child = new Probe(log, "child", childStyle, top->handle());
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string name = strrchr(path, '\\') + 1;
+    name = name.substr(0, name.rfind('.'));
+
+    struct Row { const char* caption; std::string expected; };
+    const Row rows[] = {{"", name}, {nullptr, name}, {"Title", "Title"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.expected);
+        BoxSpy::box = nullptr;
+        UINT_PTR timer = SetTimer(nullptr, 0, 50, &BoxSpy::onTimer);
+        EXPECT_EQ(child->messageBox("text", row.caption, MB_OK), IDOK);
+        KillTimer(nullptr, timer);
+        EXPECT_STREQ(BoxSpy::caption, row.expected.c_str());
+        EXPECT_EQ(BoxSpy::owner, top->handle());
+    }
+    delete top;
 }
