@@ -1,10 +1,10 @@
 #include "toolkit/ApplicationContext.h"
 
 #include "foundation/CriticalSection.h"
+#include "foundation/TaggedObject.h"
 
 #include "toolkit/CommandLine.h"
 #include "toolkit/DebugOutput.h"
-#include "toolkit/Element.h"
 #include "toolkit/TypeTags.h"
 
 #include <atomic>
@@ -125,7 +125,7 @@ void ApplicationContext::writeTraceLine(const char* line) {
     CloseHandle(file);
 }
 
-void ApplicationContext::trace(const Element* object, int indentDelta, const char* format, ...) {
+void ApplicationContext::trace(const TaggedObject* object, int indentDelta, const char* format, ...) {
     if (!debugEnabled_ && logPath_[0] == 0) return;
 
     DWORD thread = GetCurrentThreadId();

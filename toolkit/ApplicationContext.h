@@ -14,7 +14,7 @@
 #include "foundation/Win32.h"
 #include "toolkit/ResourceCache.h"
 
-class Element;
+class TaggedObject;
 class Tooltips;   // the shared tooltip window object, built by the tooltip code
 
 class ApplicationContext {
@@ -52,7 +52,7 @@ public:
     // Writes one numbered, time-stamped trace line naming `object` and its
     // type, when tracing is on.  indentDelta > 0 indents this line and the
     // following ones; < 0 un-indents after this line.
-    void trace(const Element* object, int indentDelta, const char* format, ...)
+    void trace(const TaggedObject* object, int indentDelta, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
     // Borrowed GDI objects, shared per colour (see ResourceCache).
