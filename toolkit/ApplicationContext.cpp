@@ -51,7 +51,7 @@ void destroyApplication() {
     delete context;
 }
 
-ApplicationContext::ApplicationContext() {
+ApplicationContext::ApplicationContext() : traceLock_(new CriticalSection()) {
     logPath_[0] = 0;
     QueryPerformanceFrequency(&frequency_);
     QueryPerformanceCounter(&start_);
@@ -65,6 +65,7 @@ ApplicationContext::~ApplicationContext() {
     dotPens_.reportLeaks();
     if (tooltips_ && destroyTooltips_) destroyTooltips_(tooltips_);
     tooltips_ = nullptr;
+    delete traceLock_;
 }
 
 void ApplicationContext::setTooltips(Tooltips* tooltips, void (*destroy)(Tooltips*)) {
@@ -133,7 +134,7 @@ void ApplicationContext::trace(const TaggedObject* object, int indentDelta, cons
     if (!firstTraceThread.compare_exchange_strong(expected, thread) && expected != thread)
         traceMultiThreaded = true;
 
-    traceLock_.enter();
+    traceLock_->enter();
     if (indentDelta > 0) {
         traceIndent_ += indentDelta;
         if (traceIndent_ > 500) traceIndent_ = 500;
@@ -171,7 +172,7 @@ void ApplicationContext::trace(const TaggedObject* object, int indentDelta, cons
         traceIndent_ += indentDelta;
         if (traceIndent_ < 0) traceIndent_ = 0;
     }
-    traceLock_.leave();
+    traceLock_->leave();
 }
 
 int ApplicationContext::run() {

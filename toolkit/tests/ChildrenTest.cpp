@@ -182,3 +182,5 @@ TEST_F(WindowTest, AttachNativeMakesTheControlTheComponentsWindow) {
     EXPECT_FALSE(IsWindow(edit));
     delete top;
 }
+
+static testing::Environment* const cachesEmpty = testing::AddGlobalTestEnvironment(new CachesEmptyAtEnd);

@@ -112,3 +112,5 @@ TEST(Element, SettersShareCachedObjectsAndGiveThemBack) {
     }
     EXPECT_EQ(cachedObjects(), 0u);
 }
+
+static testing::Environment* const cachesEmpty = testing::AddGlobalTestEnvironment(new CachesEmptyAtEnd);
