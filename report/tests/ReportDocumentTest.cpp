@@ -188,6 +188,47 @@ TEST_F(ReportTest, DocumentsFolderLogPath) {
                  ReportDocument(false).logFilePath().c_str());
 }
 
+TEST_F(ReportTest, LogFileIsOpenedForEachLineAndShared) {
+    ReportDocument document(false);
+    const std::string logPath = document.logFilePath().c_str();
+
+    document.appendLine("first", false);
+    // Closed again after the line: an exclusive open succeeds.
+    HANDLE exclusive = CreateFileA(logPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, exclusive);
+    // While someone holds it exclusively the line is not logged, but kept.
+    document.appendLine("while locked", true);
+    CloseHandle(exclusive);
+
+    // Another program that has it open for writing, sharing reading and
+    // writing (an editor, a second instance), does not stop the log.
+    HANDLE writer = CreateFileA(logPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    document.appendLine("   third", false);
+    CloseHandle(writer);
+
+    EXPECT_EQ("first\r\n   third\r\n", readWholeFile(logPath));
+    EXPECT_EQ((std::vector<std::string>{"first", "while locked", "   third"}), toVector(document.detailLines()));
+    EXPECT_EQ(std::vector<std::string>{"while locked"}, toVector(document.summaryLines()));
+
+    document.clearReport();
+    EXPECT_EQ(0u, document.detailLines().count());
+    EXPECT_EQ(0u, document.summaryLines().count());
+    EXPECT_EQ("first\r\n   third\r\n", readWholeFile(logPath)) << "clearing leaves the log alone";
+}
+
+TEST_F(ReportTest, SilentLinesWithoutStandardOutputAreLostQuietly) {
+    ReportDocument document(true);
+    HANDLE previous = GetStdHandle(STD_OUTPUT_HANDLE);
+    SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    document.appendLine("nowhere to go", true);
+    SetStdHandle(STD_OUTPUT_HANDLE, previous);
+    EXPECT_EQ(0u, document.detailLines().count());
+    EXPECT_EQ(0u, document.summaryLines().count());
+    EXPECT_FALSE(pathExists(document.logFilePath().c_str()));
+}
+
 // Records what the driver asks of the window, in order.
 class RecordingWindow : public ReportView, public ReportOwner {
 public:
