@@ -21,7 +21,24 @@ q8_prefix() {
       WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
       WINEPREFIX=$dir wineserver -w
     fi
+    q8_prefix_isolate "$dir"
   ) 9>"$dir.lock"
+}
+
+# q8_prefix_isolate DIR: Wine links the user's Documents, Desktop, Music, ...
+# to the Unix home folder, so every prefix of every build would share one
+# Documents folder: the program's report log and the tests' files would land
+# in $HOME and race with tests running in other prefixes.  Make them real
+# folders inside the prefix (cheap; done on every start, so older prefixes
+# and their copies are fixed too).
+q8_prefix_isolate() {
+  local link
+  for link in "$1"/drive_c/users/*/*; do
+    [ -L "$link" ] || continue
+    case $(readlink "$link") in
+      /*) rm -f "$link" && mkdir -p "$link" ;;
+    esac
+  done
 }
 
 # q8_prefix_copy SRC DST: a prepared prefix copied is much faster than a new boot.
@@ -51,6 +68,7 @@ q8_prefix_with_version() {
       WINEPREFIX=$dst wineserver -w
       touch "$dst/.q8-version-$version"
     fi
+    q8_prefix_isolate "$dst"
   ) 9>"$dst.lock"
 }
 
