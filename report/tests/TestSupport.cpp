@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "foundation/RegistryKey.h"
 
 namespace {
 
@@ -121,17 +120,4 @@ std::string scratchDirectory() {
         CreateDirectoryA(directory.c_str(), nullptr);
     }
     return directory;
-}
-
-std::string reportProgramAs(const std::string& name, const char* wineVersion) {
-    const std::string copy = scratchDirectory() + "\\" + name;
-    EXPECT_TRUE(CopyFileA((programDirectory() + "\\report_silent.exe").c_str(), copy.c_str(), FALSE))
-        << "copy to " << copy;
-    // Wine reads HKCU\Software\Wine\AppDefaults\<program>\Version when the
-    // program starts, so only this copy sees the emulated version.
-    RegistryKey key(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
-    const std::string subKey = "Software\\Wine\\AppDefaults\\" + name;
-    EXPECT_TRUE(key.openSubKey(subKey.c_str(), true, KEY_ALL_ACCESS));
-    EXPECT_TRUE(key.writeString("Version", wineVersion));
-    return copy;
 }

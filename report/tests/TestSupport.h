@@ -29,8 +29,3 @@ bool pathExists(const std::string& path);
 std::string programDirectory();
 // A fresh folder under the temp folder, named after the test program's process.
 std::string scratchDirectory();
-
-// A copy of the silent report program under a new name whose emulated
-// Windows version (Wine's per-program setting) is `wineVersion`
-// ("win98", "winxp", ...).  Returns the copy's path.
-std::string reportProgramAs(const std::string& name, const char* wineVersion);
