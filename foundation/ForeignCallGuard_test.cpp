@@ -172,6 +172,19 @@ TEST_F(ForeignCallGuardTest, FaultDeepInTheLibraryUnwindsEveryLibraryFrame)
     EXPECT_EQ(unwindCalls(), 501);
 }
 
+TEST_F(ForeignCallGuardTest, StackOverflowIsCaught)
+{
+    // Only once per thread: the overflow uses up the stack's guard page, so a
+    // second one is not reported as an overflow (Wine then raises an access
+    // violation, which the guard catches as well).
+    Call call = oneArgumentCall("fixtureStackOverflow", 0);
+    void* head = exceptionListHead();
+    unsigned long code = 0;
+    EXPECT_FALSE(callGuarded(callOneArgument, &call, &code));
+    EXPECT_EQ(code, (unsigned long)EXCEPTION_STACK_OVERFLOW);
+    EXPECT_EQ(exceptionListHead(), head);
+}
+
 struct Nested {
     Call inner;
     bool innerReturned;

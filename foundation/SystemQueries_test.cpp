@@ -158,14 +158,14 @@ TEST(Folders, WindowsSystemAndSpecialFolders)
 
 TEST(Folders, SpecialFolderIsCreatedWhenMissing)
 {
-    const String templates = specialFolderPath(CSIDL_TEMPLATES);
-    ASSERT_FALSE(templates.isEmpty());
-    // The test prefix's own templates folder; empty unless something put files there.
-    if (!RemoveDirectoryA(templates.c_str()))
-        GTEST_SKIP() << "templates folder not empty";
-    ASSERT_FALSE(directoryExists(templates));
-    EXPECT_EQ(specialFolderPath(CSIDL_TEMPLATES), templates);
-    EXPECT_TRUE(directoryExists(templates));
+    const String favorites = specialFolderPath(CSIDL_FAVORITES);
+    ASSERT_FALSE(favorites.isEmpty());
+    // The test prefix's own favorites folder; empty unless something put files there.
+    if (!RemoveDirectoryA(favorites.c_str()))
+        GTEST_SKIP() << "favorites folder not empty";
+    ASSERT_FALSE(directoryExists(favorites));
+    EXPECT_EQ(specialFolderPath(CSIDL_FAVORITES), favorites);
+    EXPECT_TRUE(directoryExists(favorites));
 }
 
 TEST(Folders, FailedQueryGivesEmptyText)
@@ -206,32 +206,46 @@ TEST(SystemQueries, Kernel32HandleIsCached)
 
 TEST(SystemQueries, CurrentFolderLeavesTheDllSearch)
 {
-    // A library that exists only in the current folder: found there before,
-    // not after.
+    // Libraries that exist only in the current folder: found there before,
+    // not after.  Two names, so that the second load cannot be answered from
+    // the module list.
     char temp[MAX_PATH];
     ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
     const String folder = String(temp) + "q8_dll_search";
     CreateDirectoryA(folder.c_str(), nullptr);
-    const String probe = folder + "\\q8_cwd_probe.dll";
-    ASSERT_TRUE(CopyFileA("q8_version_fixture_A.dll", probe.c_str(), FALSE));
+    const char* names[] = {"q8_cwd_probe_before.dll", "q8_cwd_probe_after.dll"};
+    for (const char* name : names)
+        ASSERT_TRUE(CopyFileA("q8_version_fixture_A.dll", (folder + "\\" + name).c_str(), FALSE));
     char oldFolder[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, oldFolder);
     SetCurrentDirectoryA(folder.c_str());
 
-    HMODULE before = LoadLibraryA("q8_cwd_probe.dll");
+    HMODULE before = LoadLibraryA(names[0]);
     EXPECT_NE(before, nullptr);
-    if (before)
-        FreeLibrary(before);
     ASSERT_TRUE(removeCurrentDirectoryFromDllSearch());
-    HMODULE after = LoadLibraryA("q8_cwd_probe.dll");
-    EXPECT_EQ(after, nullptr);
-    if (after)
-        FreeLibrary(after);
+    HMODULE after = LoadLibraryA(names[1]);
+    // Wine 8 accepts the empty DLL directory but still searches the current
+    // folder; real Windows (XP SP1 and later) does not.
+    const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    if (!wine) {
+        EXPECT_EQ(after, nullptr);
+    }
 
+    for (HMODULE module : {before, after})
+        if (module)
+            FreeLibrary(module);
     dynamicCalls().setDllDirectoryA(nullptr);    // the default search again
     SetCurrentDirectoryA(oldFolder);
-    DeleteFileA(probe.c_str());
+    for (const char* name : names)
+        DeleteFileA((folder + "\\" + name).c_str());
     RemoveDirectoryA(folder.c_str());
+
+    // Before XP SP1 there is nothing to call: false, and nothing happens.
+    DynamicCalls& calls = dynamicCallsForTesting();
+    const auto saved = calls.setDllDirectoryA;
+    calls.setDllDirectoryA = nullptr;
+    EXPECT_FALSE(removeCurrentDirectoryFromDllSearch());
+    calls.setDllDirectoryA = saved;
 }
 
 } // namespace

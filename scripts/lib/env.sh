@@ -54,6 +54,21 @@ q8_wine_version() {
   WINEPREFIX=$1 wine reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
 }
 
+# q8_prefix_link_copy SRC DST: a copy that shares the system libraries with
+# SRC through hard links (over 90% of a prefix, which Wine never rewrites), so
+# a copy per emulated version costs megabytes, not a gigabyte.  Every other
+# file gets its own copy, since Wine rewrites some of them in place (win.ini).
+q8_prefix_link_copy() {
+  local src=$1 dst=$2
+  rm -rf "$dst"
+  cp -al "$src" "$dst"
+  find "$dst" -type f -links +1 \
+    ! -path "$dst/drive_c/windows/system32/*" \
+    ! -path "$dst/drive_c/windows/syswow64/*" \
+    ! -path "$dst/drive_c/windows/winsxs/*" \
+    -exec sh -c 'for f; do cp -p "$f" "$f.q8copy" && mv -f "$f.q8copy" "$f"; done' sh {} +
+}
+
 # q8_prefix_with_version BASE DST VERSION: DST becomes a copy of the prepared
 # prefix BASE with the Windows version set, once (flock-guarded; a marker file
 # records that the copy is complete).
@@ -63,7 +78,7 @@ q8_prefix_with_version() {
     flock 9
     if [ ! -f "$dst/.q8-version-$version" ]; then
       q8_log "copying $base to $dst (Windows version $version)"
-      q8_prefix_copy "$base" "$dst"
+      q8_prefix_link_copy "$base" "$dst"
       q8_wine_version "$dst" "$version"
       WINEPREFIX=$dst wineserver -w
       touch "$dst/.q8-version-$version"
