@@ -93,8 +93,11 @@ Q8_WINESERVER_PREFIXES=""
 # Keep a wineserver alive for the prefix: every later wine start then takes
 # tens of milliseconds instead of seconds.
 q8_wineserver_start() {
-  WINEPREFIX=$1 wineserver -p
-  Q8_WINESERVER_PREFIXES="$Q8_WINESERVER_PREFIXES $1"
+  # A server already running for this prefix (someone else's) is fine to share,
+  # but then it is not ours to stop.
+  if WINEPREFIX=$1 wineserver -p 2>/dev/null; then
+    Q8_WINESERVER_PREFIXES="$Q8_WINESERVER_PREFIXES $1"
+  fi
 }
 
 # A private X server on a free display, for windows and screenshots.
