@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -189,6 +190,24 @@ protected:
     WindowsVersionClass systemClass_ = 0;
     std::string defaultFolder_, folderA_, folderB_;
 };
+
+// The emulated version really reaches the repair: otherwise every run below
+// would test the same version class.
+TEST(RepairVersion, EmulatedVersionGivesItsClass) {
+    const char* emulated = std::getenv("Q8_WINE_VERSION");
+    const std::string version = emulated ? emulated : "";
+    const std::pair<const char*, int> classes[] = {{"win95", 0}, {"win98", 1}, {"winme", 2}, {"nt40", 3},
+                                                   {"win2k", 4}, {"winxp", 5}, {"vista", 6}, {"", 6}};
+    for (const auto& entry : classes) {
+        if (version == entry.first) {
+            EXPECT_EQ(entry.second, classifyWindowsVersion());
+            // Windows 95/98/ME have no working MoveFileExA: the rename path.
+            EXPECT_EQ(entry.second >= 3, systemFileOperations().canReplaceInOneStep());
+            return;
+        }
+    }
+    ADD_FAILURE() << "no class known for " << version;
+}
 
 // ---------------------------------------------------------------------------
 // The five cases on this system's real registry and files.
