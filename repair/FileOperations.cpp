@@ -116,11 +116,8 @@ bool writeNewFile(FileOperations& files, const String& path, const std::string& 
 // The folder part with its backslash ("C:\" for "C:\autoexec.bat"):
 // GetTempFileNameA reads a bare "C:" as the current folder of drive C.
 String folderOf(const String& path) {
-    const int slash = [&] {
-        int last = -1;
-        for (int at = path.find("\\"); at >= 0; at = path.find("\\", (size_t)at + 1)) last = at;
-        return last;
-    }();
+    int slash = -1;
+    for (int at = path.find("\\"); at >= 0; at = path.find("\\", (size_t)at + 1)) slash = at;
     return slash >= 0 ? path.substring(0, (size_t)slash + 1) : String(".\\");
 }
 
