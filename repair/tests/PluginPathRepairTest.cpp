@@ -106,6 +106,18 @@ void removeFolder(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
+// The rewrite's own files beside the start-up file ("q8n....tmp", "q8o....tmp").
+std::vector<std::string> leftoverFiles() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE search = FindFirstFileA("C:\\q8*.tmp", &data);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do names.push_back(data.cFileName);
+    while (FindNextFileA(search, &data));
+    FindClose(search);
+    return names;
+}
+
 // A platform with the parts a test wants replaced; the rest is the system.
 class TestPlatform : public RepairPlatform {
 public:
@@ -173,6 +185,8 @@ protected:
         removeFolder(defaultFolder_);
         removeFolder(defaultFolder_.substr(0, defaultFolder_.rfind('\\')));
         SetEnvironmentVariableA("ZQT_PLUGIN_PATH", nullptr);
+        // A prefix copied while another run rewrote the file may hold them.
+        for (const std::string& name : leftoverFiles()) DeleteFileA(("C:\\" + name).c_str());
     }
 
     // A document that read the given paths at start-up (null: not set).
@@ -560,18 +574,6 @@ private:
     int calls_ = 0;
     std::string failed_;
 };
-
-// The rewrite's own files beside the start-up file ("q8n....tmp", "q8o....tmp").
-std::vector<std::string> leftoverFiles() {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA("C:\\q8*.tmp", &data);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(data.cFileName);
-    while (FindNextFileA(search, &data));
-    FindClose(search);
-    return names;
-}
 
 TEST_F(RepairTest, StartupFileIsEntirelyOldOrNewWhicheverOperationFails) {
     const std::string oldText = "@ECHO OFF\r\nSET ZQT_PLUGIN_PATH=C:\\OLD\r\nPATH C:\\DOS\r\n";
