@@ -4,7 +4,10 @@
 #include "audio/DeviceSections.h"
 #include "audio/MixerSection.h"
 #include "audio/SoundCardConfig.h"
+#include "foundation/SystemQueries.h"
 #include "report/ReportDocument.h"
+
+#include <shlobj.h>
 
 namespace {
 
@@ -28,6 +31,12 @@ void writeMixerSection(ReportDocument& document) {
 void writeSoundCardSection(ReportDocument& document, const String& folder) {
     ReportLineWriter out(document);
     writeSoundCardLines(out, folder);
+}
+
+void writeSoundCardSections(ReportDocument& document) {
+    ReportLineWriter out(document);
+    writeSoundCardFolders(out, specialFolderPath(CSIDL_PERSONAL), document.pluginVariablePath(),
+                          document.pluginRegistryPath());
 }
 
 void writeWaveAuxSections(ReportDocument& document) {

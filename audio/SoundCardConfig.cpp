@@ -1,5 +1,7 @@
 #include "audio/SoundCardConfig.h"
 
+#include "foundation/Files.h"
+#include "foundation/TextList.h"
 #include "foundation/Win32.h"
 
 namespace {
@@ -33,4 +35,17 @@ void writeSoundCardLines(LineWriter& out, const String& folder) {
     if (file == INVALID_HANDLE_VALUE) return;
     FileByteSource source(file);
     writeSoundCardRecords(source, folder, out);
+}
+
+void writeSoundCardFolders(LineWriter& out, const String& documentsFolder, const String& variablePath,
+                           const String& registryPath) {
+    const String base = documentsFolder + "\\Brelvanx";
+    TextList folders;
+    TextList files;
+    listDirectory(base, &folders, &files, false, true);
+    for (unsigned i = 0; i < folders.count(); ++i) writeSoundCardLines(out, base + "\\" + folders.get(i));
+    writeSoundCardLines(out, variablePath);
+    // Both paths are kept upper case already; compared upper case all the
+    // same so that the rule does not hang on how they were stored.
+    if (registryPath.upperCase() != variablePath.upperCase()) writeSoundCardLines(out, registryPath);
 }
