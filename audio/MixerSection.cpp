@@ -7,6 +7,11 @@
 
 namespace {
 
+// Counts come from the driver.  Real lines have a handful of controls and
+// channels; a count beyond this is treated as a failed read instead of being
+// trusted with an allocation that could wrap or exhaust the address space.
+constexpr uint64_t kMaximumEntries = 0x10000;
+
 String fieldText(const char* field, size_t size) {
     return String(field, strnlen(field, size));
 }
@@ -17,6 +22,8 @@ HMIXEROBJ object(HMIXER mixer) {
 
 bool readControls(const MixerCalls& calls, HMIXER mixer, const MIXERLINEA& line,
                   std::vector<MIXERCONTROLA>& controls) {
+    controls.clear();
+    if (line.cControls > kMaximumEntries) return false;
     // One spare entry so that a line without controls still passes a valid
     // buffer; whether the driver accepts a zero count is its own decision.
     std::vector<MIXERCONTROLA> buffer(line.cControls + 1, MIXERCONTROLA());
@@ -27,7 +34,6 @@ bool readControls(const MixerCalls& calls, HMIXER mixer, const MIXERLINEA& line,
     request.cControls = line.cControls;
     request.cbmxctrl = sizeof(MIXERCONTROLA);   // 148 bytes
     request.pamxctrl = buffer.data();
-    controls.clear();
     if (calls.getLineControls(object(mixer), &request, MIXER_GETLINECONTROLSF_ALL) != MMSYSERR_NOERROR)
         return false;
     controls.assign(buffer.begin(), buffer.begin() + line.cControls);
@@ -44,7 +50,9 @@ void describeControl(LineWriter& out, const MixerCalls& calls, HMIXER mixer, con
 
     DWORD channels = (control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : line.cChannels;
     DWORD items = (control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.cMultipleItems : 1;
-    size_t values = (size_t)channels * items;
+    uint64_t entries = (uint64_t)channels * items;
+    if (entries > kMaximumEntries) return;   // as if the values could not be read
+    size_t values = (size_t)entries;
 
     MIXERCONTROLDETAILS details;
     std::memset(&details, 0, sizeof details);

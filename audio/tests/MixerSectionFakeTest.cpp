@@ -196,6 +196,9 @@ TEST_F(MixerSectionFake, LinesControlsAndSettings) {
     FakeControl unreadable{"Unreadable", MIXERCONTROL_CONTROLTYPE_MUTE, UNIFORM, 0, 0, 1, 0, {"x"}, {}};
     FakeControl mux{"Source", MIXERCONTROL_CONTROLTYPE_MUX, UNIFORM | MULTIPLE, 2, 0, 1, 2,
                     {"Mic", "Line"}, {0, 1}};
+    // A driver's absurd item count is not trusted with an allocation: the
+    // control is left out like one whose values cannot be read.
+    FakeControl absurd{"Absurd", MIXERCONTROL_CONTROLTYPE_MUX, MULTIPLE, 0xFFFFFFFFu, 0, 1, 2, {"x"}, {1}};
     FakeControl gain{"Gain", MIXERCONTROL_CONTROLTYPE_DECIBELS, UNIFORM, 0, -600, 350, 95, {}, {(DWORD)-60}};
     FakeLine wave{true, "Wave", 2, true, {volume, mute, custom, unreadable}, {}};
     FakeLine hidden{true, "Controls unreadable", 2, false, {mute}, {}};
@@ -206,7 +209,7 @@ TEST_F(MixerSectionFake, LinesControlsAndSettings) {
                     "Fake Mixer",
                     {{false, "skipped destination", 2, true, {}, {}},
                      {true, "Speakers", 2, false, {mute}, {wave, hidden, noInfo}},
-                     {true, "Recording", 2, true, {mux, gain}, {mic}}}}};
+                     {true, "Recording", 2, true, {mux, absurd, gain}, {mic}}}}};
     Lines expected = {
         "System audio mixers",
         "   Mixer #0 = Fake Mixer",
