@@ -76,8 +76,8 @@ void ApplicationContext::setTooltips(Tooltips* tooltips, void (*destroy)(Tooltip
 
 void ApplicationContext::setDebugOptions(bool enable, const char* logPath) {
     debugEnabled_ = enable;
-    // The profiler the original design attaches here belongs to code this
-    // program does not contain; nothing else is switched on.
+    // No profiler is attached here: this program contains no profiling
+    // code, so the flag and the log path are all there is to switch.
     if (logPath) {
         std::strncpy(logPath_, logPath, sizeof(logPath_) - 1);
         logPath_[sizeof(logPath_) - 1] = 0;
