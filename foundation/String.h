@@ -89,8 +89,11 @@ public:
     // caller's buffer; returns the characters written, 0 on failure.
     int toWide(wchar_t* buffer, int bufferCharacters, unsigned codePage = 0) const;
 
-private:
+    // The shared block (tag, length, capacity, reference count, characters);
+    // its layout is private to String.cpp.
     struct Block;
+
+private:
     Block* block_;
     explicit String(Block* block) : block_(block) {}
     void makePrivate(size_t neededCapacity);
