@@ -21,6 +21,13 @@ q8_prefix() {
       WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
       WINEPREFIX=$dir wineserver -w
     fi
+    # wineboot links Desktop, Documents, Music, ... to the Unix home folder.
+    # Tests write files there (log file, shortcuts, the receiver's folders):
+    # each prefix gets real folders of its own instead.
+    local link
+    for link in "$dir"/drive_c/users/*/*; do
+      if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+    done
   ) 9>"$dir.lock"
 }
 
