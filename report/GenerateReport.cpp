@@ -1,5 +1,7 @@
 #include "foundation/Win32.h"
 
+#include "foundation/TextList.h"
+#include "inventory/InstallationInventory.h"
 #include "inventory/SystemSection.h"
 #include "report/GenerateReport.h"
 #include "report/PathsSection.h"
@@ -26,6 +28,8 @@ void generateReport(ReportDocument& document) {
     // Steps 5-12 (inventory): installation directories, system files (list B
     // is kept for step 15), 64-bit system files under WOW64, shared files,
     // driver files and registry, application and user data, shortcuts.
+    TextList systemFiles;
+    writeInstallationInventory(document, systemFiles);
 
     // Steps 13-14 (audio): mixers, sound-card configuration files.
 
