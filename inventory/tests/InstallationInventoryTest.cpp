@@ -170,6 +170,11 @@ TEST(InstallationInventory, DriverFilesAndServiceEntries)
     install.registryString(HKEY_LOCAL_MACHINE, svc + "XZNQ8", "DisplayName", "not ours");
     // Start stored as text is not a start type.
     install.registryString(HKEY_LOCAL_MACHINE, svc + "ZNQ8Text", "Start", "2");
+    // Listed among the services but impossible to open: its line shows the
+    // service exists, with empty values.
+    install.danglingRegistryLink(HKEY_LOCAL_MACHINE, svc + "ZNQ8Unreadable");
+    HKEY probe = nullptr;
+    ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (svc + "ZNQ8Unreadable").c_str(), 0, KEY_READ, &probe));
 
     ReportDocument document(false);
     writeDriverFilesSection(document);
@@ -185,6 +190,7 @@ TEST(InstallationInventory, DriverFilesAndServiceEntries)
     // Registry enumeration order is the system's: compare as a set.
     EXPECT_EQ(sorted({"ZNQ8: ZN-Q8 receiver, System32\\DRIVERS\\znq8.sys [3]",
                       "ZNQ8Text: ,  [0]",
+                      "ZNQ8Unreadable: ,  [0]",
                       "znq8usb: , \\SystemRoot\\System32\\drivers\\znq8usb.sys [0]"}),
               sorted(sectionAfter(lines, "Driver registry entries")));
 }

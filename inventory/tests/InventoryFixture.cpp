@@ -72,8 +72,31 @@ TestInstallation::~TestInstallation()
     }
     for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
         RemoveDirectoryA(it->c_str());
+    // A link key is removed by handle: RegDeleteKeyA would follow the link.
+    typedef LONG(WINAPI * DeleteKeyByHandle)(HANDLE);
+    DeleteKeyByHandle deleteKey = reinterpret_cast<DeleteKeyByHandle>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+    for (const auto& link : registryLinks_) {
+        HKEY h = nullptr;
+        if (deleteKey && RegOpenKeyExA(link.first, link.second.c_str(), REG_OPTION_OPEN_LINK, DELETE, &h) == ERROR_SUCCESS) {
+            deleteKey(h);
+            RegCloseKey(h);
+        }
+    }
     for (auto it = keys_.rbegin(); it != keys_.rend(); ++it)
         RegDeleteKeyA(it->first, it->second.c_str());
+}
+
+void TestInstallation::danglingRegistryLink(HKEY root, const std::string& key)
+{
+    HKEY h = nullptr;
+    if (RegCreateKeyExA(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                        nullptr, &h, nullptr) != ERROR_SUCCESS)
+        return;
+    registryLinks_.push_back({root, key});
+    const wchar_t target[] = L"\\Registry\\Machine\\Software\\Q8NoSuchKey";
+    RegSetValueExW(h, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target), sizeof target - sizeof(wchar_t));
+    RegCloseKey(h);
 }
 
 void TestInstallation::folder(const std::string& path)

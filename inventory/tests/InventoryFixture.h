@@ -26,6 +26,9 @@ public:
     void registryKey(HKEY root, const std::string& key);
     void registryString(HKEY root, const std::string& key, const std::string& name, const std::string& value);
     void registryDword(HKEY root, const std::string& key, const std::string& name, DWORD value);
+    // A registry symbolic link to a key that does not exist: it is listed
+    // among its parent's sub-keys, but every open of it fails.
+    void danglingRegistryLink(HKEY root, const std::string& key);
     // A .lnk file written through the shell-link object.
     void shortcut(const std::string& path, const std::string& target, const std::string& workingFolder);
     // A Unix symbolic link made by /bin/ln (Wine reports it as a reparse
@@ -36,7 +39,8 @@ private:
     std::vector<std::string> files_;
     std::vector<std::string> folders_;
     std::vector<std::pair<HKEY, std::string>> keys_;
-    std::vector<std::pair<std::string, std::string>> links_;   // Windows and Unix path
+    std::vector<std::pair<std::string, std::string>> links_;
+    std::vector<std::pair<HKEY, std::string>> registryLinks_;   // Windows and Unix path
 };
 
 std::string specialFolder(int csidl);
