@@ -261,6 +261,9 @@ TEST(InstallationInventory, ReportSectionsInOrder)
     install.file(systemFolder() + "\\ZNQ8API.DLL");
 
     const bool wow64 = runningUnderWow64();
+    // The 64-bit prefix must really exercise the WoW64 branch.
+    const char* expectWow64 = std::getenv("Q8_EXPECT_WOW64");
+    EXPECT_EQ(expectWow64 != nullptr && *expectWow64 == '1', wow64);
     std::string nativeFile;
     if (wow64) {
         // Only in the real 64-bit system folder, which a 32-bit process sees
