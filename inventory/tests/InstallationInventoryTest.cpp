@@ -237,6 +237,24 @@ TEST(InstallationInventory, Shortcuts)
               sectionAfter(lines, "Start menu shortcuts:"));
     EXPECT_EQ(lines.end(), std::find(lines.begin(), lines.end(), "All users Start menu shortcuts:"));
 
+    // Without COM on the thread the shell-link object cannot be made: the
+    // line is empty rather than a description without a target.
+    struct NoCom {
+        std::string path;
+        std::string line = "unset";
+        static DWORD WINAPI run(void* self)
+        {
+            NoCom& call = *static_cast<NoCom*>(self);
+            call.line = describeShortcut(call.path.c_str()).c_str();
+            return 0;
+        }
+    } noCom{programs + "\\Receiver.lnk"};
+    HANDLE thread = CreateThread(nullptr, 0, NoCom::run, &noCom, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ("", noCom.line);
+
     // A file that is no shortcut: the description, ": " and nothing it
     // could read from the link.
     install.folder(commonPrograms);
