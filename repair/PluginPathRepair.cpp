@@ -123,12 +123,9 @@ String repairPluginPath(ReportDocument& document, RepairPlatform& platform) {
 
     if (registryPath.isEmpty() && variablePath.isEmpty()) {
         summary(document, kPathSetTo + folder);
-        // Both settings would name a folder that may not exist, and the next
-        // start would read them as "" again (a path that does not exist has no
-        // long form) and offer the same repair once more.  Making the folder
-        // lets the repair hold; if it cannot be made the settings are still
-        // written, as the messages say.
-        createDirectoryPath(folder);
+        // The default folder is deliberately not made here: the receiver
+        // software's installer owns it.  (If it is missing, the next start
+        // reads both settings as "" again and offers this case once more.)
         writeBothToDefault(document, folder, platform);
         summary(document, "");
     } else if (variablePath.isEmpty()) {

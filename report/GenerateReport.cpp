@@ -1,5 +1,8 @@
 #include "foundation/Win32.h"
 
+#include "audio/DeviceSections.h"
+#include "audio/MixerSection.h"
+#include "audio/SoundCardConfig.h"
 #include "foundation/TextList.h"
 #include "inventory/InstallationInventory.h"
 #include "inventory/SystemSection.h"
@@ -31,12 +34,22 @@ void generateReport(ReportDocument& document) {
     TextList systemFiles;
     writeInstallationInventory(document, systemFiles);
 
-    // Steps 13-14 (audio): mixers, sound-card configuration files.
+    // Step 13: mixers with their lines and controls.
+    document.appendLine("", false);
+    document.appendLine("System mixers:", false);
+    writeMixerSection(document);
 
-    // Step 15: empty line, wave and aux devices (audio), then the receiver
-    // probe for every system file ending in "API.DLL" (receiver).
+    // Step 14: the sound-card configuration file of every receiver folder in
+    // the user's documents, then in the two plug-in folders.
+    writeSoundCardSections(document);
 
-    // Step 16 (audio): audio codecs.
+    // Step 15: empty line, wave and aux devices, then the receiver probe for
+    // every system file ending in "API.DLL" (receiver).
+    document.appendLine("", false);
+    writeWaveAuxSections(document);
+
+    // Step 16: audio codecs (the section writes its own empty line and heading).
+    writeCodecSection(document);
 
     // Step 17: the finished report into the view, default cursor, the
     // buttons that need a report, the caller's error mode back.
