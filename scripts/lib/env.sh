@@ -37,6 +37,23 @@ q8_wine_version() {
   WINEPREFIX=$1 wine reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
 }
 
+# q8_prefix_with_version BASE DST VERSION: DST becomes a copy of the prepared
+# prefix BASE with the Windows version set, once (flock-guarded; a marker file
+# records that the copy is complete).
+q8_prefix_with_version() {
+  local base=$1 dst=$2 version=$3
+  (
+    flock 9
+    if [ ! -f "$dst/.q8-version-$version" ]; then
+      q8_log "copying $base to $dst (Windows version $version)"
+      q8_prefix_copy "$base" "$dst"
+      q8_wine_version "$dst" "$version"
+      WINEPREFIX=$dst wineserver -w
+      touch "$dst/.q8-version-$version"
+    fi
+  ) 9>"$dst.lock"
+}
+
 Q8_STARTED_PIDS=""
 Q8_WINESERVER_PREFIXES=""
 
