@@ -94,6 +94,8 @@ TEST_F(FilesTest, ExistenceAndSize)
         {"hidden dot file", root + "\\.hidden", true, false, 1},
         {"longer than MAX_PATH", longPath, false, false, 0},
         {"empty", "", false, false, 0},
+        {"wildcard matching files", root + "\\*.txt", false, false, 0},
+        {"wildcard matching a directory", root + "\\sub?", false, false, 0},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -212,6 +214,9 @@ TEST_F(FilesTest, FileStreamReadsWritesAndSeeks)
     EXPECT_STREQ(buffer, "3456789");
     EXPECT_EQ(in.read(buffer, sizeof buffer), 0u);    // at the end
     EXPECT_EQ(in.write("x", 1), 0u);                  // opened for reading only
+
+    FileStream overlong(root + "\\" + String('n', 300), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
+    EXPECT_FALSE(overlong.isOpen());
 }
 
 TEST_F(FilesTest, ReadOnlyStreamNeverCreatesAFile)
