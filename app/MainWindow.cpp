@@ -2,6 +2,7 @@
 
 #include "app/ProgramTexts.h"
 #include "foundation/TextList.h"
+#include "repair/PluginPathRepair.h"
 #include "report/GenerateReport.h"
 #include "toolkit/ApplicationContext.h"
 #include "toolkit/Button.h"
@@ -61,8 +62,7 @@ MainWindow::MainWindow(bool silent)
         buttons_[i]->setDock(Dock::left);
     }
     buttons_[getInfoButton]->onClick.bind(this, &MainWindow::getInfo);
-    // The "ZQT repair" action is not bound yet: the repair code is not part
-    // of the program so far, and an unbound click does nothing.
+    buttons_[repairButton]->onClick.bind(this, &MainWindow::repairPluginPaths);
     buttons_[copyButton]->onClick.bind(this, &MainWindow::copyReport);
     buttons_[saveButton]->onClick.bind(this, &MainWindow::saveReport);
     buttons_[aboutButton]->onClick.bind(this, &MainWindow::showAbout);
@@ -209,6 +209,12 @@ void MainWindow::enableReportButtons() {
 // ---- actions ----
 
 void MainWindow::getInfo(Button*) { generateReport(*document_); }
+
+void MainWindow::repairPluginPaths(Button*) {
+    const String text = repairPlatform_ ? repairPluginPath(*document_, *repairPlatform_)
+                                        : repairPluginPath(*document_);
+    memo_->setText(text);
+}
 
 void MainWindow::copyReport(Button*) {
     // The edit control copies its selection in its usual clipboard formats.

@@ -15,6 +15,7 @@
 class Button;
 class Memo;
 class Panel;
+class RepairPlatform;
 class TextWindow;
 
 class MainWindow : public Component, public ReportView, public ReportOwner {
@@ -58,6 +59,8 @@ public:
 
     // --- button actions ---
     void getInfo(Button* button);
+    // Replaces the report on screen with the repair's messages.
+    void repairPluginPaths(Button* button);
     void copyReport(Button* button);
     void saveReport(Button* button);
     void showAbout(Button* button);
@@ -68,6 +71,10 @@ public:
     bool writeReportFile(const String& path);
     // The save dialog's parameters; `nameBuffer` holds saveNameCharacters.
     void prepareSaveDialog(OPENFILENAMEA& dialog, char* nameBuffer);
+
+    // What the repair changes; null (the default) is the real system.  Tests
+    // put a stand-in here so that the shared registry stays as it is.
+    void setRepairPlatform(RepairPlatform* platform) { repairPlatform_ = platform; }
 
     Memo* memo() const { return memo_; }
     Panel* toolbar() const { return toolbar_; }
@@ -89,4 +96,5 @@ private:
     HFONT windowFont_ = nullptr;
     HFONT toolbarFont_ = nullptr;
     HICON icon_ = nullptr;
+    RepairPlatform* repairPlatform_ = nullptr;
 };

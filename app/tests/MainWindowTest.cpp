@@ -7,6 +7,8 @@
 #include "app/MainWindow.h"
 #include "app/ProgramTexts.h"
 #include "foundation/TextList.h"
+#include "repair/PluginPathRepair.h"
+#include "repair/RepairPlatform.h"
 #include "toolkit/ApplicationContext.h"
 #include "toolkit/Button.h"
 #include "toolkit/Memo.h"
@@ -305,6 +307,49 @@ TEST_F(MainWindowTest, GetInfoTwiceShowsOnlyTheSecondReportAndEnablesTheButtons)
         for (int b = 0; b < MainWindow::buttonCount; ++b) EXPECT_TRUE(window->button(b)->isEnabled()) << b;
         EXPECT_EQ(window->cursor(), nullptr) << "the wait cursor is gone";
     }
+}
+
+// Records what the repair would change, and changes nothing: the registry
+// of the shared test prefix stays as the other tests expect it.
+class RecordingPlatform : public RepairPlatform {
+public:
+    RegistryOutcome writeSearchPath(const String& path) override {
+        searchPath = str(path);
+        return registryWritten;
+    }
+    RegistryOutcome writeEnvironmentValue(const String&, const String& path) override {
+        variable = str(path);
+        return registryWritten;
+    }
+    String startupFilePath() override { return "C:\\q8-app-test-autoexec.bat"; }
+    std::string searchPath, variable;
+};
+
+TEST_F(MainWindowTest, RepairReplacesTheReportAndCopyTakesItsText) {
+    RecordingPlatform platform;
+    window->setRepairPlatform(&platform);
+    Button* getInfo = window->button(MainWindow::getInfoButton);
+    getInfo->onClick(getInfo);
+    Button* repair = window->button(MainWindow::repairButton);
+    ASSERT_TRUE(repair->isEnabled());
+    repair->onClick(repair);
+
+    // Neither plug-in path is set in the test prefix: both get the default.
+    ASSERT_FALSE(platform.searchPath.empty());
+    const std::string text = memoText();
+    EXPECT_EQ(text, "ZQT plugins directory path set to " + platform.searchPath +
+                        "\r\nZQT repair successful\r\n\r\n\r\n");
+    EXPECT_EQ(text, str(repairMemoText(window->document())));
+    EXPECT_EQ(str(window->document().detailLines().get(0)), "ZQT repair\r\n");
+
+    Button* copy = window->button(MainWindow::copyButton);
+    copy->onClick(copy);
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    HANDLE data = GetClipboardData(CF_TEXT);
+    const std::string clip = data ? static_cast<const char*>(GlobalLock(data)) : "";
+    if (data) GlobalUnlock(data);
+    CloseClipboard();
+    EXPECT_EQ(clip, text) << "copy acts on what the repair left in the memo";
 }
 
 TEST_F(MainWindowTest, SpinnerTurnsAtMostEveryHundredMilliseconds) {
