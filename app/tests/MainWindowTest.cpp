@@ -265,7 +265,7 @@ TEST_F(MainWindowTest, ElapsedTimeHasThreeDecimals) {
 }
 
 TEST_F(MainWindowTest, ThousandsOfLinesAppearQuickly) {
-    const int count = 5000;
+    const int count = 10000;
     window->clearView();
     window->document().clearReport();
     std::string last;
@@ -278,7 +278,9 @@ TEST_F(MainWindowTest, ThousandsOfLinesAppearQuickly) {
     window->renderReport(window->document());
     window->appendElapsedTime(start);
     const DWORD took = GetTickCount() - start;
-    EXPECT_LT(took, 1000u) << "a long report must not take seconds to appear";
+    // Under Wine 10 000 lines take about 0.8 s set at once and about 6 s
+    // appended line by line; the bound leaves room for a busy machine.
+    EXPECT_LT(took, 3000u) << "a long report must not take seconds to appear";
     const int summary = count / 1000;
     EXPECT_EQ(window->memo()->lineCount(), 3 + summary + count + 2 + 1) << "the last CR LF opens an empty line";
     EXPECT_EQ(str(window->memo()->line(3 + summary + count - 1)), last);
