@@ -114,6 +114,7 @@ private:
 };
 
 TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
+    RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_EQ(str(window->text()), "Q8 Diagnostics Tool");
     EXPECT_EQ(window->style(), MainWindow::visibleStyle);
     RECT frame;
@@ -170,6 +171,10 @@ TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
         EXPECT_EQ(b->y(), inside.top);
         EXPECT_EQ(b->width(), 60);
         EXPECT_EQ(b->height(), inside.bottom - inside.top) << "as high as the toolbar";
+        SIZE oneLine{0, 0};
+        b->measureText("Get", &oneLine);
+        const bool twoLines = std::string(rows[i].caption).find('\n') != std::string::npos;
+        EXPECT_EQ(b->measuredText().cy, (twoLines ? 2 : 1) * oneLine.cy) << "the caption as painted";
 
         char tip[128] = "";
         TOOLINFOA tool{};
