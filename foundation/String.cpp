@@ -1,10 +1,12 @@
 #include "foundation/String.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 // The shared block: a fixed header followed by the characters.  Only the
 // header fields are declared; the characters live right behind it.
@@ -265,22 +267,100 @@ int32_t String::parseInteger(const char* text, bool hexadecimal) {
     return value;
 }
 
+namespace {
+
+// The decimal digits of round(magnitude * 10^places), rounding the exact
+// binary value half away from zero.  printf cannot be trusted for this: glibc
+// rounds exact halves to even (2.5 -> "2") and the Windows runtimes differ
+// between versions, so the digits are worked out here with a small binary
+// big integer.
+std::string roundedDigits(double magnitude, unsigned places) {
+    int exponent = 0;
+    double fraction = std::frexp(magnitude, &exponent);      // magnitude = fraction * 2^exponent
+    uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));
+    int shift = 53 - exponent;                                // magnitude = mantissa / 2^shift
+
+    std::vector<uint32_t> n{static_cast<uint32_t>(mantissa), static_cast<uint32_t>(mantissa >> 32)};
+    auto multiply = [&n](uint32_t factor) {
+        uint64_t carry = 0;
+        for (uint32_t& limb : n) {
+            uint64_t v = uint64_t(limb) * factor + carry;
+            limb = static_cast<uint32_t>(v);
+            carry = v >> 32;
+        }
+        if (carry) n.push_back(static_cast<uint32_t>(carry));
+    };
+    for (unsigned i = 0; i < places; ++i) multiply(10);
+    if (shift < 0) {
+        for (int i = 0; i < -shift; ++i) multiply(2);
+    } else if (shift > 0) {
+        auto bit = [&n](int index) {
+            size_t limb = size_t(index) / 32;
+            return limb < n.size() && ((n[limb] >> (index % 32)) & 1u);
+        };
+        bool roundUp = bit(shift - 1);   // at or above one half
+        std::vector<uint32_t> q(n.size(), 0);
+        for (size_t i = 0; i < n.size(); ++i) {
+            size_t from = i * 32 + size_t(shift);
+            size_t limb = from / 32, offset = from % 32;
+            uint64_t v = limb < n.size() ? n[limb] >> offset : 0;
+            if (offset && limb + 1 < n.size()) v |= uint64_t(n[limb + 1]) << (32 - offset);
+            q[i] = static_cast<uint32_t>(v);
+        }
+        n.swap(q);
+        if (roundUp) {
+            bool carry = true;
+            for (uint32_t& limb : n) {
+                if (++limb != 0) {
+                    carry = false;
+                    break;
+                }
+            }
+            if (carry) n.push_back(1);
+        }
+    }
+    // Binary to decimal, nine digits at a time.
+    std::string digits;
+    for (;;) {
+        while (n.size() > 1 && n.back() == 0) n.pop_back();
+        if (n.size() == 1 && n[0] < 1000000000u) {
+            digits.insert(0, std::to_string(n[0]));
+            break;
+        }
+        uint64_t remainder = 0;
+        for (size_t i = n.size(); i-- > 0;) {
+            uint64_t v = (remainder << 32) | n[i];
+            n[i] = static_cast<uint32_t>(v / 1000000000u);
+            remainder = v % 1000000000u;
+        }
+        std::string chunk = std::to_string(remainder);
+        digits.insert(0, std::string(9 - chunk.size(), '0') + chunk);
+    }
+    return digits;
+}
+
+}  // namespace
+
 String String::fixedPoint(double value, unsigned minDecimals, unsigned extraDecimals, bool plusSign) {
     bool negative = value < 0;
     double magnitude = negative ? -value : value;
     unsigned places = minDecimals + extraDecimals;
-    // %.*f rounds the exact binary value half away from zero on both runtimes.
-    char digits[400];
-    std::snprintf(digits, sizeof digits, "%.*f", static_cast<int>(places), magnitude);
-    const char* point = std::strchr(digits, '.');
-    std::string integerPart = point ? std::string(digits, point - digits) : std::string(digits);
-    std::string fraction = point ? std::string(point + 1) : std::string();
+    if (!std::isfinite(magnitude)) {
+        const char* text = std::isnan(magnitude) ? "nan" : (negative ? "-inf" : "inf");
+        return String(text);
+    }
+    std::string digits = magnitude == 0 ? std::string("0") : roundedDigits(magnitude, places);
+    // The point sits `places` digits from the right; values below 1 get a "0"
+    // integer part and the zeros between the point and the first digit.
+    if (digits.size() < places + 1) digits.insert(0, places + 1 - digits.size(), '0');
+    std::string integerPart = digits.substr(0, digits.size() - places);
+    std::string fraction = digits.substr(digits.size() - places);
 
     std::string out;
     if (negative) out += '-';
     else if (plusSign) out += '+';
-    out += integerPart.empty() ? "0" : integerPart;
-    while (fraction.size() > minDecimals && !fraction.empty() && fraction.back() == '0') fraction.pop_back();
+    out += integerPart;
+    while (fraction.size() > minDecimals && fraction.back() == '0') fraction.pop_back();
     while (fraction.size() < minDecimals) fraction += '0';
     if (!fraction.empty()) out += '.' + fraction;
     return String(out.c_str(), out.size());

@@ -1,5 +1,7 @@
 #include "toolkit/ApplicationContext.h"
 
+#include "foundation/CriticalSection.h"
+
 #include "toolkit/CommandLine.h"
 #include "toolkit/DebugOutput.h"
 #include "toolkit/Element.h"
@@ -10,21 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-#if __has_include("foundation/CriticalSection.h")
-#include "foundation/CriticalSection.h"
-#else
-// Stand-in until the foundation's wrapper lands.
-class CriticalSection {
-public:
-    CriticalSection() { InitializeCriticalSection(&section_); }
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
-    void enter() { EnterCriticalSection(&section_); }
-    void leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-#endif
 
 namespace {
 
@@ -64,7 +51,7 @@ void destroyApplication() {
     delete context;
 }
 
-ApplicationContext::ApplicationContext() : traceLock_(new CriticalSection()) {
+ApplicationContext::ApplicationContext() {
     logPath_[0] = 0;
     QueryPerformanceFrequency(&frequency_);
     QueryPerformanceCounter(&start_);
@@ -78,7 +65,6 @@ ApplicationContext::~ApplicationContext() {
     dotPens_.reportLeaks();
     if (tooltips_ && destroyTooltips_) destroyTooltips_(tooltips_);
     tooltips_ = nullptr;
-    delete traceLock_;
 }
 
 void ApplicationContext::setTooltips(Tooltips* tooltips, void (*destroy)(Tooltips*)) {
@@ -147,7 +133,7 @@ void ApplicationContext::trace(const Element* object, int indentDelta, const cha
     if (!firstTraceThread.compare_exchange_strong(expected, thread) && expected != thread)
         traceMultiThreaded = true;
 
-    traceLock_->enter();
+    traceLock_.enter();
     if (indentDelta > 0) {
         traceIndent_ += indentDelta;
         if (traceIndent_ > 500) traceIndent_ = 500;
@@ -185,7 +171,7 @@ void ApplicationContext::trace(const Element* object, int indentDelta, const cha
         traceIndent_ += indentDelta;
         if (traceIndent_ < 0) traceIndent_ = 0;
     }
-    traceLock_->leave();
+    traceLock_.leave();
 }
 
 int ApplicationContext::run() {

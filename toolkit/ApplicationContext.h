@@ -9,13 +9,13 @@
 // static constructor) ever runs; first use then builds it.
 #pragma once
 
+#include "foundation/CriticalSection.h"
 #include "foundation/String.h"
 #include "foundation/Win32.h"
 #include "toolkit/ResourceCache.h"
 
 class Element;
 class Tooltips;   // the shared tooltip window object, built by the tooltip code
-class CriticalSection;
 
 class ApplicationContext {
 public:
@@ -79,7 +79,7 @@ private:
     double elapsedMilliseconds() const;
     void writeTraceLine(const char* line);
 
-    CriticalSection* traceLock_;   // guards the trace, the one part used from several threads
+    CriticalSection traceLock_;   // guards the trace, the one part used from several threads
     LARGE_INTEGER frequency_{};
     LARGE_INTEGER start_{};
     char logPath_[1024];

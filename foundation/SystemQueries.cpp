@@ -1,0 +1,152 @@
+#include "foundation/SystemQueries.h"
+#include "foundation/DynamicCalls.h"
+
+#include <shlobj.h>
+
+WindowsVersionClass classifyWindowsVersion(const OSVERSIONINFOA* info)
+{
+    OSVERSIONINFOA own;
+    if (!info) {
+        ZeroMemory(&own, sizeof own);
+        own.dwOSVersionInfoSize = sizeof own;    // 148: the size every version accepts
+        if (!GetVersionExA(&own))
+            return 0;
+        info = &own;
+    }
+    const DWORD major = info->dwMajorVersion, minor = info->dwMinorVersion;
+    if (major == 4) {
+        if (info->dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
+            if (minor < 10)
+                return 0;                // 95
+            if (minor < 90)
+                return 1;                // 98
+            return 2;                    // ME
+        }
+        return 3;                        // NT 4.0
+    }
+    if (major == 5) {
+        if (minor == 0)
+            return 4;                    // 2000
+        if (minor == 1)
+            return 5;                    // XP
+        if (minor == 2)
+            return 7;                    // Server 2003 and 64-bit XP
+        return 0;
+    }
+    if (major == 6)
+        return 6;                        // Vista and every later 6.x
+    return 0;
+}
+
+String windowsVersionClassName(WindowsVersionClass versionClass)
+{
+    switch (versionClass) {
+    case 1: return "Windows 98";
+    case 2: return "";
+    case 3: return "Windows NT 4.0";
+    case 4: return "Windows 2000";
+    case 5: return "Windows XP";
+    case 6: return "Windows Vista";
+    case 7: return "Windows 2003 Server";
+    default: return "Windows 95";
+    }
+}
+
+String windowsVersionName(const OSVERSIONINFOA* info)
+{
+    return windowsVersionClassName(classifyWindowsVersion(info));
+}
+
+bool runningUnderWow64()
+{
+    auto isWow64Process = dynamicCalls().isWow64Process;
+    BOOL wow64 = FALSE;
+    if (!isWow64Process || !isWow64Process(GetCurrentProcess(), &wow64))
+        return false;
+    return wow64 != FALSE;
+}
+
+void setWow64FsRedirection(bool enable)
+{
+    // Works per thread.  Only the plain file functions are redirected; a
+    // LoadLibrary made while redirection is off may load the wrong bitness, so
+    // callers turn it back on as soon as they have looked at the files.
+    if (auto enableRedirection = dynamicCalls().wow64EnableWow64FsRedirection)
+        enableRedirection(enable ? TRUE : FALSE);
+}
+
+HMODULE kernel32Handle()
+{
+    static HMODULE handle = GetModuleHandleA("kernel32.dll");
+    return handle;
+}
+
+namespace {
+
+const UINT folderBufferSize = 1024;
+
+// The two directory calls return the length without the zero, or the size
+// needed (with the zero) when the buffer is too small: both beyond the buffer
+// mean failure here.
+String folderFrom(UINT (WINAPI *query)(LPSTR, UINT))
+{
+    String text = String::reserved(folderBufferSize);
+    UINT n = query(text.buffer(), folderBufferSize);
+    if (n == 0 || n >= folderBufferSize)
+        return String();
+    text.buffer()[n] = 0;
+    return text.recomputeLength();
+}
+
+} // namespace
+
+String windowsDirectory()
+{
+    return folderFrom(GetWindowsDirectoryA);
+}
+
+String systemDirectory()
+{
+    return folderFrom(GetSystemDirectoryA);
+}
+
+String specialFolderPath(int csidl)
+{
+    auto getFolderPath = dynamicCalls().shGetFolderPathA;
+    if (!getFolderPath)
+        return String();
+    // SHGetFolderPathA writes at most MAX_PATH characters; the buffer is larger
+    // than that anyway.
+    String text = String::reserved(folderBufferSize);
+    text.buffer()[0] = 0;
+    if (FAILED(getFolderPath(nullptr, csidl | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT,
+                             text.buffer())))
+        return String();
+    text.buffer()[folderBufferSize - 1] = 0;
+    return text.recomputeLength();
+}
+
+String environmentValue(const String& name)
+{
+    // The first call asks for the size (with the zero); the value may change
+    // between the calls, so retry while it keeps growing.
+    DWORD needed = GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+    while (needed > 0) {
+        String text = String::reserved(needed);
+        DWORD n = GetEnvironmentVariableA(name.c_str(), text.buffer(), needed);
+        if (n == 0)
+            break;
+        if (n < needed) {
+            text.buffer()[n] = 0;
+            return text.recomputeLength();
+        }
+        needed = n;
+    }
+    return String();
+}
+
+bool removeCurrentDirectoryFromDllSearch()
+{
+    auto setDllDirectory = dynamicCalls().setDllDirectoryA;
+    return setDllDirectory && setDllDirectory("") != FALSE;
+}

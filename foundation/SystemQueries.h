@@ -1,0 +1,52 @@
+// Small read-only queries of the operating system shared by the report
+// driver, the report sections and the repair.  None reports an error: a
+// failed query gives false, "" or the stated fallback.
+#pragma once
+
+#include "foundation/Win32.h"
+#include "foundation/String.h"
+
+// Windows version class.  Other code compares it numerically, so the numbers
+// are fixed:
+//   0 Windows 95 (also every unknown version)   4 Windows 2000
+//   1 Windows 98                                 5 Windows XP
+//   2 Windows ME (4.90; no display name)         6 Windows Vista (every 6.x)
+//   3 Windows NT 4.0                             7 Windows 2003 Server (every 5.2,
+//                                                  also 64-bit XP)
+typedef int WindowsVersionClass;
+
+// From the given version record, or from GetVersionExA when info is null.
+WindowsVersionClass classifyWindowsVersion(const OSVERSIONINFOA* info = nullptr);
+String windowsVersionName(const OSVERSIONINFOA* info = nullptr);
+String windowsVersionClassName(WindowsVersionClass versionClass);
+
+// IsWow64Process for the current process; false when the function is missing
+// or fails.
+bool runningUnderWow64();
+// Wow64EnableWow64FsRedirection(enable) for the calling thread; nothing when
+// the function is missing (32-bit Windows).
+void setWow64FsRedirection(bool enable);
+
+// Turns WoW64 file-system redirection off for a scope and back on after it.
+class Wow64RedirectionOff {
+public:
+    Wow64RedirectionOff() { setWow64FsRedirection(false); }
+    ~Wow64RedirectionOff() { setWow64FsRedirection(true); }
+    Wow64RedirectionOff(const Wow64RedirectionOff&) = delete;
+    Wow64RedirectionOff& operator=(const Wow64RedirectionOff&) = delete;
+};
+
+// GetModuleHandleA("kernel32.dll"), fetched once.
+HMODULE kernel32Handle();
+String windowsDirectory();
+String systemDirectory();
+// SHGetFolderPathA(no window, id | CSIDL_FLAG_CREATE, no token, current path);
+// "" when the query fails or the function is missing.
+String specialFolderPath(int csidl);
+// The environment variable's value, "" when it is not set.
+String environmentValue(const String& name);
+
+// Takes the current folder out of the DLL search path (SetDllDirectoryA(""))
+// so that a library dropped next to a document cannot be loaded instead of a
+// system one.  false where the function is missing (before XP SP1).
+bool removeCurrentDirectoryFromDllSearch();

@@ -1,0 +1,33 @@
+// The Windows half of processor identification: family and revision from
+// GetSystemInfo, and the clock measured against the performance counter.
+#include "foundation/Win32.h"
+
+#include <x86intrin.h>
+
+#include "inventory/ProcessorName.h"
+
+String processorName(const String& vendor, int family, int revision) {
+    String v = vendor == "" ? cpuVendorString() : vendor;
+    if (family == -1 || revision == -1) {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        family = info.wProcessorLevel;
+        revision = info.wProcessorRevision;
+    }
+    return processorNameFor(v, family, revision);
+}
+
+int64_t measureCpuClock(int64_t divisor, int64_t milliseconds) {
+    LARGE_INTEGER frequency;
+    if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return 0;
+    // Integer division first: the interval is a whole number of ticks per ms.
+    const int64_t interval = (frequency.QuadPart / 1000) * milliseconds;
+    const int64_t t0 = (int64_t)__rdtsc();
+    LARGE_INTEGER c0, c;
+    QueryPerformanceCounter(&c0);
+    do {
+        QueryPerformanceCounter(&c);
+    } while (c.QuadPart - c0.QuadPart < interval);
+    const int64_t t1 = (int64_t)__rdtsc();
+    return cpuClockFromCounts(t1 - t0, frequency.QuadPart, c.QuadPart - c0.QuadPart, divisor);
+}

@@ -1,0 +1,48 @@
+#include "foundation/Win32.h"
+
+#include "inventory/SystemSection.h"
+#include "report/GenerateReport.h"
+#include "report/PathsSection.h"
+#include "report/ReportDocument.h"
+
+void generateReport(ReportDocument& document) {
+    // Step 1: start time; no critical-error or file-not-found boxes from the
+    // system while sections touch drives, files and foreign libraries; the
+    // wait cursor (nothing is pumped until the report is done).
+    const DWORD startTick = GetTickCount();
+    const UINT previousErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    if (ReportOwner* owner = document.owner()) owner->setReportCursor(LoadCursorA(nullptr, IDC_WAIT));
+
+    // Step 2: an empty view and empty lists; the log file keeps growing.
+    if (ReportView* view = document.view()) view->clearView();
+    document.clearReport();
+
+    // Step 3: Windows, processor, disks, memory, code page.
+    writeSystemSection(document);
+
+    // Step 4: the plug-in search paths.
+    writePathsSection(document);
+
+    // Steps 5-12 (inventory): installation directories, system files (list B
+    // is kept for step 15), 64-bit system files under WOW64, shared files,
+    // driver files and registry, application and user data, shortcuts.
+
+    // Steps 13-14 (audio): mixers, sound-card configuration files.
+
+    // Step 15: empty line, wave and aux devices (audio), then the receiver
+    // probe for every system file ending in "API.DLL" (receiver).
+
+    // Step 16 (audio): audio codecs.
+
+    // Step 17: the finished report into the view, default cursor, the
+    // buttons that need a report, the caller's error mode back.
+    if (ReportView* view = document.view()) view->renderReport(document);
+    if (ReportOwner* owner = document.owner()) {
+        owner->setReportCursor(nullptr);
+        owner->enableReportButtons();
+    }
+    SetErrorMode(previousErrorMode);
+
+    // Step 18: how long it took.
+    if (ReportView* view = document.view()) view->appendElapsedTime(startTick);
+}

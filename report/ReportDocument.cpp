@@ -1,0 +1,62 @@
+#include "foundation/Win32.h"
+
+#include <shlobj.h>
+
+#include "foundation/FileStream.h"
+#include "foundation/RegistryKey.h"
+#include "foundation/SystemQueries.h"
+#include "report/ReportDocument.h"
+
+ReportDocument::ReportDocument(bool silent) : silent_(silent) {
+    loadPluginPaths();
+}
+
+ReportDocument::~ReportDocument() = default;
+
+void ReportDocument::appendLine(const String& text, bool summary) {
+    if (silent_) {
+        // Standard output may be missing (a GUI program started without
+        // redirection); the write then fails and the line is lost, by design.
+        const String line = text + "\r\n";
+        DWORD written = 0;
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.c_str(), (DWORD)line.length(), &written,
+                  nullptr);
+        return;
+    }
+    {
+        // Opened and closed for every line, so that a crash in a later section
+        // (a plug-in or receiver library faulting) still leaves every line so
+        // far on disk.  Shared read/write: the user may have it open already.
+        FileStream log(logFilePath_, GENERIC_WRITE, OPEN_ALWAYS, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       FILE_ATTRIBUTE_NORMAL);
+        log.seek(log.size());
+        const String line = text + "\r\n";
+        log.write(line.c_str(), (unsigned long)line.length());
+    }
+    detailLines_.add(text);
+    if (summary) summaryLines_.add(text);
+    if (view_) view_->updateProgress();
+}
+
+void ReportDocument::clearReport() {
+    summaryLines_.clear();
+    detailLines_.clear();
+}
+
+void ReportDocument::loadPluginPaths() {
+    logFilePath_ = specialFolderPath(CSIDL_PERSONAL) + "\\" + "Q8diag.txt";
+
+    // The first open asks for full access on purpose: without administrator
+    // rights it fails, and the registry path then stays "".
+    RegistryKey key(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+    pluginRegistryPath_ = "";
+    if (key.openSubKey("Software\\ZQT", false, KEY_READ)) {
+        // The long form fails for a path that does not exist, which shows it
+        // as "" in the report.  Upper case because the two paths are compared.
+        pluginRegistryPath_ = key.readString("SearchPath", "").longPathForm().upperCase();
+    }
+    pluginVariablePath_ = environmentValue("ZQT_PLUGIN_PATH").longPathForm().upperCase();
+
+    DeleteFileA(logFilePath_);
+    key.close();
+}
