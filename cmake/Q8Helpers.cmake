@@ -1,17 +1,26 @@
 # Helpers shared by every folder's CMakeLists.txt.
 #
 #   q8_test(NAME <name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>]
-#           [PREFIX win32|win64] [ENV <VAR=value...>] [TIMEOUT <s>])
+#           [PREFIX win32|win64] [WINE_VERSION <version>] [ENV <VAR=value...>]
+#           [ARGS <arguments...>] [TIMEOUT <s>])
 #
 # One test executable = one CTest entry.  Under the cross build it runs through
 # the Wine wrapper in the build's own prefix; natively it runs as it is.
+#
+#   q8_test_run(NAME <ctest name> TARGET <executable made by q8_test> [ARGS ...]
+#               [PREFIX ...] [WINE_VERSION ...] [ENV ...] [LABELS ...] [TIMEOUT ...])
+#
+# One more CTest entry for an existing test executable, for example in the
+# other prefix or under another emulated Windows version.
+#
+# WINE_VERSION (win95 win98 nt40 win2k winxp winxp64 win2003 vista win7) runs
+# the test in a copy of the prefix with Wine's Windows version set: the wrapper
+# copies build/wine/<prefix> to build/wine/<prefix>-<version> once and sets the
+# version there.  The test sees the value as Q8_WINE_VERSION.
 include_guard(GLOBAL)
 
-function(q8_test)
-  cmake_parse_arguments(T "" "NAME;PREFIX;TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
-  add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
-  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+function(_q8_test_properties)
+  cmake_parse_arguments(T "" "NAME;PREFIX;TIMEOUT;WINE_VERSION" "LABELS;ENV" ${ARGN})
   if(NOT T_PREFIX)
     set(T_PREFIX win32)
   endif()
@@ -24,10 +33,29 @@ function(q8_test)
     if(T_PREFIX STREQUAL "win64")
       list(APPEND env "WINEARCH=win64")
     endif()
+    if(T_WINE_VERSION)
+      list(APPEND env "Q8_WINE_VERSION=${T_WINE_VERSION}")
+    endif()
   endif()
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "${env}"
     LABELS "${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endfunction()
+
+function(q8_test)
+  cmake_parse_arguments(T "" "NAME;PREFIX;TIMEOUT;WINE_VERSION" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} ${T_ARGS})
+  _q8_test_properties(NAME ${T_NAME} PREFIX ${T_PREFIX} TIMEOUT ${T_TIMEOUT}
+    WINE_VERSION ${T_WINE_VERSION} LABELS ${T_LABELS} ENV ${T_ENV})
+endfunction()
+
+function(q8_test_run)
+  cmake_parse_arguments(T "" "NAME;TARGET;PREFIX;TIMEOUT;WINE_VERSION" "LABELS;ENV;ARGS" ${ARGN})
+  add_test(NAME ${T_NAME} COMMAND ${T_TARGET} ${T_ARGS})
+  _q8_test_properties(NAME ${T_NAME} PREFIX ${T_PREFIX} TIMEOUT ${T_TIMEOUT}
+    WINE_VERSION ${T_WINE_VERSION} LABELS ${T_LABELS} ENV ${T_ENV})
 endfunction()

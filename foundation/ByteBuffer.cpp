@@ -8,6 +8,7 @@ bool allocationFails = false;
 }
 
 void ByteBuffer::simulateAllocationFailure(bool fail) { allocationFails = fail; }
+bool ByteBuffer::allocationFailureSimulated() { return allocationFails; }
 
 ByteBuffer::ByteBuffer() = default;
 

@@ -43,10 +43,11 @@ public:
     uint8_t* data() const { return data_; }
     uint32_t minCapacity() const { return minCapacity_; }
 
-    // Test seam: when set, every later growth or shrink of a heap block fails
-    // as if realloc had returned null.  Lets the tests show that a failed
+    // Test seam: when set, every later growth or shrink of a block fails as
+    // if realloc (or a page commit) had failed.  Lets the tests show that a failed
     // growth keeps the old block and reports the shortfall.
     static void simulateAllocationFailure(bool fail);
+    static bool allocationFailureSimulated();
 
 protected:
     // One growth step: twice the capacity, saturating, and at least 4 so that

@@ -17,6 +17,21 @@ bool windows9x()
     return (GetVersion() & 0x80000000u) != 0;
 }
 
+HMODULE loadSystemLibrary(const char* name)
+{
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH)
+        return nullptr;
+    lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    // No "cannot find" box on Windows 9x when the library is missing.
+    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryA(path);
+    SetErrorMode(oldMode);
+    return module;
+}
+
 DynamicCalls& table()
 {
     static DynamicCalls calls = [] {
@@ -40,17 +55,14 @@ DynamicCalls& table()
         // shell32 is normally loaded already by anything with a window; load
         // it if not.  Older shell32 versions lack SHGetFolderPathA; shfolder.dll
         // (installed with Internet Explorer 5 and many setups) carries it there.
-        // Both stay loaded for the life of the process.
+        // Both come from the system folder by full path, never from the
+        // current folder, and stay loaded for the life of the process.
         HMODULE shell32 = GetModuleHandleA("shell32.dll");
         if (!shell32)
-            shell32 = LoadLibraryA("shell32.dll");
+            shell32 = loadSystemLibrary("shell32.dll");
         lookUp(c.shGetFolderPathA, shell32, "SHGetFolderPathA");
-        if (!c.shGetFolderPathA) {
-            UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-            HMODULE shfolder = LoadLibraryA("shfolder.dll");
-            SetErrorMode(oldMode);
-            lookUp(c.shGetFolderPathA, shfolder, "SHGetFolderPathA");
-        }
+        if (!c.shGetFolderPathA)
+            lookUp(c.shGetFolderPathA, loadSystemLibrary("shfolder.dll"), "SHGetFolderPathA");
         return c;
     }();
     return calls;

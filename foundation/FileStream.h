@@ -4,16 +4,17 @@
 
 #include "foundation/Win32.h"
 #include "foundation/String.h"
+#include "foundation/TaggedObject.h"
 #include <cstdint>
 
-class FileStream {
+class FileStream : public TaggedObject {
 public:
     // CreateFileA(path, access, shareMode, no security, disposition, flags, no
     // template).  A stream opened without GENERIC_WRITE never creates a file:
     // OPEN_ALWAYS then becomes OPEN_EXISTING.
     FileStream(const String& path, DWORD access, DWORD disposition,
                DWORD shareMode = FILE_SHARE_READ, DWORD flagsAndAttributes = FILE_ATTRIBUTE_NORMAL);
-    virtual ~FileStream();
+    ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 

@@ -15,7 +15,9 @@ bool fitsAnsiLimit(const String& path, size_t extra = 0)
 
 bool findEntry(const String& path, WIN32_FIND_DATAA& data)
 {
-    if (path.isEmpty() || !fitsAnsiLimit(path))
+    // FindFirstFileA takes wildcards: "C:\*.txt" would "exist" whenever any
+    // text file does.  No real name contains them.
+    if (path.isEmpty() || !fitsAnsiLimit(path) || path.find("*") >= 0 || path.find("?") >= 0)
         return false;
     HANDLE search = FindFirstFileA(path.c_str(), &data);
     if (search == INVALID_HANDLE_VALUE)

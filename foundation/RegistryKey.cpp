@@ -57,7 +57,10 @@ bool RegistryKey::openSubKey(const String& name, bool create, REGSAM access)
 
 RegistryKey* RegistryKey::openChild(const String& name, bool create, REGSAM access)
 {
-    RegistryKey* child = new RegistryKey(key_, READ_CONTROL);
+    // The new object starts on a handle of its own to this key.  Creating a
+    // sub-key through a handle needs KEY_CREATE_SUB_KEY on that handle (Windows
+    // NT checks the handle's granted access), so ask for it when creating.
+    RegistryKey* child = new RegistryKey(key_, create ? READ_CONTROL | KEY_CREATE_SUB_KEY : READ_CONTROL);
     if (!child->openSubKey(name, create, access)) {
         delete child;
         return nullptr;

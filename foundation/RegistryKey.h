@@ -6,16 +6,17 @@
 
 #include "foundation/Win32.h"
 #include "foundation/String.h"
+#include "foundation/TaggedObject.h"
 #include <cstdint>
 
 class TextList;
 
-class RegistryKey {
+class RegistryKey : public TaggedObject {
 public:
     // Opens "" below root with the mask and keeps the new handle; a failed open
     // leaves a null handle on which every later operation fails.
     RegistryKey(HKEY root, REGSAM access);
-    ~RegistryKey();
+    ~RegistryKey() override;
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 

@@ -107,13 +107,13 @@ char* String::buffer() {
 
 void String::reserve(size_t n) { makePrivate(n + 1); }
 
-char& String::operator[](size_t index) {
+char& String::charAt(size_t index) {
     if (index >= block_->capacity) return dummy_;
     makePrivate(block_->capacity);
     return block_->chars()[index];
 }
 
-char String::operator[](size_t index) const {
+char String::charAt(size_t index) const {
     return index < block_->capacity ? block_->chars()[index] : 0;
 }
 

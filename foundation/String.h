@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 class String {
 public:
@@ -29,8 +30,16 @@ public:
     // private first.  Call recomputeLength() afterwards.
     char* buffer();
     // Characters at or beyond the capacity yield a shared dummy character.
-    char& operator[](size_t index);
-    char operator[](size_t index) const;
+    // Any integer type is taken as the index: with only a size_t overload, an
+    // int index would be ambiguous against the built-in subscript through the
+    // const char* conversion (size_t is unsigned int on the 32-bit target).
+    // A negative index becomes a huge one and so yields the dummy too.
+    template <typename Index, typename = std::enable_if_t<std::is_integral_v<Index>>>
+    char& operator[](Index index) { return charAt(static_cast<size_t>(index)); }
+    template <typename Index, typename = std::enable_if_t<std::is_integral_v<Index>>>
+    char operator[](Index index) const { return charAt(static_cast<size_t>(index)); }
+    char& charAt(size_t index);
+    char charAt(size_t index) const;
     // Takes the length from the first zero byte (after a system call wrote the buffer).
     String& recomputeLength();
     // Makes the block private with at least n + 1 bytes (callers about to write n characters).

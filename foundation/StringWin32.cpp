@@ -1,20 +1,11 @@
 // The two String operations that need Windows.
 #include "foundation/String.h"
 #include "foundation/Win32.h"
-
-namespace {
-// Windows 95 has no GetLongPathNameA: importing it would stop the loader, so it
-// is looked up once at run time.
-using GetLongPathNameAFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
-GetLongPathNameAFn longPathFunction() {
-    static GetLongPathNameAFn fn = reinterpret_cast<GetLongPathNameAFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetLongPathNameA")));
-    return fn;
-}
-}  // namespace
+#include "foundation/DynamicCalls.h"
 
 String String::longPathForm() const {
-    GetLongPathNameAFn getLongPathName = longPathFunction();
+    // Windows 95 has no GetLongPathNameA: it comes from the run-time table.
+    auto getLongPathName = dynamicCalls().getLongPathNameA;
     if (!getLongPathName || isEmpty()) return String();
     // First ask for the size (terminator included), then fill a buffer of it.
     DWORD needed = getLongPathName(c_str(), nullptr, 0);

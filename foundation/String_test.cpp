@@ -227,6 +227,7 @@ TEST(StringAccess, IndexBeyondCapacityYieldsDummy) {
     EXPECT_EQ(cs[3], '\0');          // the terminator is inside the capacity
     EXPECT_EQ(cs[4], '\0');
     EXPECT_EQ(cs[1000], '\0');
+    EXPECT_EQ(cs[-1], '\0');           // negative indexes are out of range too
     char& far = s[1000];
     EXPECT_NE(&far, s.c_str() + 1000);
     EXPECT_STREQ(s.c_str(), "abc");

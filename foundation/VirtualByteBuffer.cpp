@@ -58,6 +58,7 @@ uint32_t VirtualByteBuffer::reallocate(uint32_t n) {
     if (n < size_) n = size_;
     uint32_t f = roundToPages(n);
     if (f > maxCapacity_) f = maxCapacity_;
+    if (f != capacity_ && allocationFailureSimulated()) return capacity_;
     if (f > capacity_) {
         if (!VirtualAlloc(data_ + capacity_, f - capacity_, MEM_COMMIT, PAGE_READWRITE)) return capacity_;
     } else if (f < capacity_) {

@@ -119,6 +119,10 @@ uint64_t availablePhysicalMemory() { return memoryStatus().availablePhysical; }
 uint64_t totalPhysicalMemory() { return memoryStatus().totalPhysical; }
 uint64_t usedPageFile() {
     const MemoryStatus status = memoryStatus();
+    // GlobalMemoryStatus clips each field at 2 GB on its own, so on a large
+    // machine the available page file can exceed the clipped total; the
+    // difference would wrap to a huge (or, printed signed, negative) size.
+    if (status.availablePageFile > status.totalPageFile) return 0;
     return status.totalPageFile - status.availablePageFile;
 }
 uint64_t totalVirtualMemory() { return memoryStatus().totalVirtual; }
@@ -196,11 +200,9 @@ void writeSystemSection(ReportDocument& document) {
 
     document.appendLine("");
     document.appendLine("Memory:");
-    const MemoryStatus memory = memoryStatus();
-    document.appendLine(String("   free: ") + sizeText((int64_t)memory.availablePhysical));
-    document.appendLine(String("   total: ") + sizeText((int64_t)memory.totalPhysical));
-    document.appendLine(String("   swap: ") +
-                        sizeText((int64_t)(memory.totalPageFile - memory.availablePageFile)));
+    document.appendLine(String("   free: ") + sizeText((int64_t)availablePhysicalMemory()));
+    document.appendLine(String("   total: ") + sizeText((int64_t)totalPhysicalMemory()));
+    document.appendLine(String("   swap: ") + sizeText((int64_t)usedPageFile()));
 
     document.appendLine("");
     CPINFOEXA codePage;

@@ -31,7 +31,7 @@ void ReportDocument::appendLine(const String& text, bool summary) {
                        FILE_ATTRIBUTE_NORMAL);
         log.seek(log.size());
         const String line = text + "\r\n";
-        log.write(line.c_str(), (unsigned long)line.length());
+        log.write(line.c_str(), (uint32_t)line.length());
     }
     detailLines_.add(text);
     if (summary) summaryLines_.add(text);

@@ -1,3 +1,7 @@
+#ifdef _WIN32
+#include "foundation/Win32.h"
+#endif
+
 #include <gtest/gtest.h>
 
 #include "inventory/ProcessorName.h"
@@ -129,5 +133,25 @@ TEST(ProcessorName, CpuidStrings) {
     EXPECT_LE(cpuBrandString().length(), 48u);
     EXPECT_NE(0u, cpuBrandString().length());
 }
+
+#ifdef _WIN32
+TEST(ProcessorName, QueriesFillWhatTheCallerLeavesOut) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    EXPECT_STREQ("VIA Cyrix III (Joshua)", processorName("CyrixInstead", 6, 0x0005).c_str());
+    EXPECT_STREQ(processorNameFor(cpuVendorString(), 6, 0x0806).c_str(), processorName("", 6, 0x0806).c_str());
+    EXPECT_STREQ(processorNameFor(cpuVendorString(), info.wProcessorLevel, info.wProcessorRevision).c_str(),
+                 processorName().c_str());
+}
+
+TEST(ProcessorName, ClockMeasurement) {
+    const int64_t megahertz = measureCpuClock(1000000, 50);
+    EXPECT_GT(megahertz, 100);
+    EXPECT_LT(megahertz, 10000);
+    // The same interval in kHz agrees with it to within a few percent.
+    const int64_t kilohertz = measureCpuClock(1000, 50);
+    EXPECT_NEAR((double)kilohertz / 1000.0, (double)megahertz, megahertz * 0.1);
+}
+#endif
 
 }  // namespace

@@ -21,7 +21,24 @@ q8_prefix() {
       WINEPREFIX=$dir WINEARCH=$arch wineboot -i >/dev/null 2>&1
       WINEPREFIX=$dir wineserver -w
     fi
+    q8_prefix_isolate "$dir"
   ) 9>"$dir.lock"
+}
+
+# q8_prefix_isolate DIR: Wine links the user's Documents, Desktop, Music, ...
+# to the Unix home folder, so every prefix of every build would share one
+# Documents folder: the program's report log and the tests' files would land
+# in $HOME and race with tests running in other prefixes.  Make them real
+# folders inside the prefix (cheap; done on every start, so older prefixes
+# and their copies are fixed too).
+q8_prefix_isolate() {
+  local link
+  for link in "$1"/drive_c/users/*/*; do
+    [ -L "$link" ] || continue
+    case $(readlink "$link") in
+      /*) rm -f "$link" && mkdir -p "$link" ;;
+    esac
+  done
 }
 
 # q8_prefix_copy SRC DST: a prepared prefix copied is much faster than a new boot.
@@ -37,14 +54,50 @@ q8_wine_version() {
   WINEPREFIX=$1 wine reg add 'HKCU\Software\Wine' /v Version /d "$2" /f >/dev/null 2>&1
 }
 
+# q8_prefix_link_copy SRC DST: a copy that shares the system libraries with
+# SRC through hard links (over 90% of a prefix, which Wine never rewrites), so
+# a copy per emulated version costs megabytes, not a gigabyte.  Every other
+# file gets its own copy, since Wine rewrites some of them in place (win.ini).
+q8_prefix_link_copy() {
+  local src=$1 dst=$2
+  rm -rf "$dst"
+  cp -al "$src" "$dst"
+  find "$dst" -type f -links +1 \
+    ! -path "$dst/drive_c/windows/system32/*" \
+    ! -path "$dst/drive_c/windows/syswow64/*" \
+    ! -path "$dst/drive_c/windows/winsxs/*" \
+    -exec sh -c 'for f; do cp -p "$f" "$f.q8copy" && mv -f "$f.q8copy" "$f"; done' sh {} +
+}
+
+# q8_prefix_with_version BASE DST VERSION: DST becomes a copy of the prepared
+# prefix BASE with the Windows version set, once (flock-guarded; a marker file
+# records that the copy is complete).
+q8_prefix_with_version() {
+  local base=$1 dst=$2 version=$3
+  (
+    flock 9
+    if [ ! -f "$dst/.q8-version-$version" ]; then
+      q8_log "copying $base to $dst (Windows version $version)"
+      q8_prefix_link_copy "$base" "$dst"
+      q8_wine_version "$dst" "$version"
+      WINEPREFIX=$dst wineserver -w
+      touch "$dst/.q8-version-$version"
+    fi
+    q8_prefix_isolate "$dst"
+  ) 9>"$dst.lock"
+}
+
 Q8_STARTED_PIDS=""
 Q8_WINESERVER_PREFIXES=""
 
 # Keep a wineserver alive for the prefix: every later wine start then takes
 # tens of milliseconds instead of seconds.
 q8_wineserver_start() {
-  WINEPREFIX=$1 wineserver -p
-  Q8_WINESERVER_PREFIXES="$Q8_WINESERVER_PREFIXES $1"
+  # A server already running for this prefix (someone else's) is fine to share,
+  # but then it is not ours to stop.
+  if WINEPREFIX=$1 wineserver -p 2>/dev/null; then
+    Q8_WINESERVER_PREFIXES="$Q8_WINESERVER_PREFIXES $1"
+  fi
 }
 
 # A private X server on a free display, for windows and screenshots.

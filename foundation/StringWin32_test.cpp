@@ -1,0 +1,50 @@
+#include "foundation/String.h"
+#include "foundation/Win32.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+String tempDirectory() {
+    String path = String::reserved(MAX_PATH);
+    GetTempPathA(MAX_PATH, path.buffer());
+    path.recomputeLength();
+    if (path.length() && path[path.length() - 1] == '\\') path = path.substring(0, path.length() - 1);
+    return path;
+}
+
+TEST(StringWin32, LongPathForm) {
+    String temp = tempDirectory();
+    String folder = temp + "\\Long Folder Name.q8";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_NE(GetFileAttributesA(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    String longForm = folder.longPathForm();
+    EXPECT_TRUE(longForm.upperCase() == folder.longPathForm().upperCase());
+    EXPECT_STREQ(longForm.fileNamePart().c_str(), "Long Folder Name.q8");
+    EXPECT_EQ(longForm.length(), strlen(longForm.c_str()));   // cut at the first zero
+
+    // The short (8.3) alias comes back in its long form.
+    char shortPath[MAX_PATH] = {};
+    if (GetShortPathNameA(folder.c_str(), shortPath, MAX_PATH) && String(shortPath) != folder) {
+        EXPECT_STREQ(String(shortPath).longPathForm().fileNamePart().c_str(), "Long Folder Name.q8");
+    }
+
+    EXPECT_STREQ(String("C:\\no\\such\\path\\here.txt").longPathForm().c_str(), "");
+    EXPECT_STREQ(String("").longPathForm().c_str(), "");
+    RemoveDirectoryA(folder.c_str());
+}
+
+TEST(StringWin32, ToWideIncludesTheTerminator) {
+    wchar_t wide[16];
+    for (wchar_t& c : wide) c = L'#';
+    EXPECT_EQ(String("abc").toWide(wide, 16, CP_ACP), 4);
+    EXPECT_EQ(wide[0], L'a');
+    EXPECT_EQ(wide[2], L'c');
+    EXPECT_EQ(wide[3], L'\0');
+    EXPECT_EQ(String("abcdef").toWide(wide, 3, CP_ACP), 0);   // buffer too small
+    EXPECT_EQ(String("\xe4").toWide(wide, 16, 1252), 2);
+    EXPECT_EQ(wide[0], wchar_t(0x00e4));
+}
+
+}  // namespace
