@@ -3,6 +3,7 @@
 // on the same tree as the report and compares the two.
 //
 //   bench-reference ROOT LOGFILE
+//   bench-reference ROOT -        the same without the log (what the log costs)
 //
 // Walks ROOT as the report does (a header line per folder, its files, then
 // its sub-folders, in file-system order) and for every file: looks it up by
@@ -26,6 +27,7 @@ const char* const hostTexts[6] = {"ZNQ8 Receiver Control", "ZNQ8 Spectrum Scope"
 unsigned files = 0, plugins = 0;
 
 void appendLog(const char* logFile, const std::string& line) {
+    if (std::strcmp(logFile, "-") == 0) return;
     HANDLE log = CreateFileA(logFile, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return;
@@ -164,7 +166,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: bench-reference ROOT LOGFILE\n");
         return 2;
     }
-    DeleteFileA(argv[2]);
+    if (std::strcmp(argv[2], "-") != 0) DeleteFileA(argv[2]);
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const DWORD start = GetTickCount();
     walk(argv[1], 0, argv[2]);
