@@ -10,12 +10,9 @@
 //                                 after a line "focus F active A foreground G"
 //   window_probe text HWND        the control's whole text, byte for byte
 //   window_probe close HWND       posts WM_CLOSE (the end of a test run)
-//   window_probe hit HWND CODE L T R B
-//                                 the middle of the points of the screen
-//                                 rectangle where WM_NCHITTEST answers CODE
-//                                 (HTCLOSE 20, HTBOTTOMRIGHT 17, HTCAPTION 2):
-//                                 where the close box or a frame corner that
-//                                 Wine draws itself really is
+//   window_probe closebox HWND    posts what a click on the close box sends
+//                                 (WM_SYSCOMMAND SC_CLOSE); without a window
+//                                 manager Wine draws no caption to click on
 //
 // Exit code 0; 2 when the window is not there; 3 when the window's thread
 // does not answer (it is busy with a report and pumps no messages).
@@ -119,41 +116,19 @@ int text(HWND window) {
     return 0;
 }
 
-int hit(HWND window, int code, int left, int top, int right, int bottom) {
-    if (!IsWindow(window)) return 2;
-    long count = 0, sumX = 0, sumY = 0;
-    for (int y = top; y < bottom; ++y) {
-        for (int x = left; x < right; ++x) {
-            DWORD_PTR answer = 0;
-            if (!SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000,
-                                     &answer))
-                return 3;
-            if (static_cast<int>(answer) == code) {
-                ++count;
-                sumX += x;
-                sumY += y;
-            }
-        }
-    }
-    if (count == 0) return 4;
-    std::printf("%ld %ld\n", sumX / count, sumY / count);
-    return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: window_probe dump TITLE | text HWND | close HWND | hit HWND CODE L T R B\n");
+        std::fprintf(stderr, "usage: window_probe dump TITLE | text HWND | close HWND | closebox HWND\n");
         return 1;
     }
     const std::string command = argv[1];
     int status = 1;
     if (command == "dump") status = dump(argv[2]);
     else if (command == "text") status = text(parseHandle(argv[2]));
-    else if (command == "hit" && argc >= 8)
-        status = hit(parseHandle(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
-                     std::atoi(argv[6]), std::atoi(argv[7]));
+    else if (command == "closebox")
+        status = PostMessageA(parseHandle(argv[2]), WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 2;
     else if (command == "close") status = PostMessageA(parseHandle(argv[2]), WM_CLOSE, 0, 0) ? 0 : 2;
     std::fflush(stdout);
     return status;

@@ -28,4 +28,21 @@ HELP_TEXT = (
     '3. Insert the Clipboard information into your email message to us (using Shift Ins).\r\n'
 )
 
-OS_LINES = {}
+# The two OS lines per Windows version as Wine emulates it: version numbers
+# and service-pack text are Wine's; the names follow the program's version
+# classes (6.1 counts as Vista, 5.2 as 2003 Server, "64" under WoW64, a blank
+# before the service-pack text even when it is empty).  Windows 9x keeps
+# major and minor in the high word of the build field, which is printed whole.
+OS_LINES = {
+    ("win32", "win95"): ("   Version: 4.0.67109814", "   OS type=Windows 95 "),
+    ("win32", "win98"): ("   Version: 4.10.67766446", "   OS type=Windows 98  A "),
+    ("win32", "nt40"): ("   Version: 4.0.1381", "   OS type=Windows NT 4.0 Service Pack 6a"),
+    ("win32", "win2k"): ("   Version: 5.0.2195", "   OS type=Windows 2000 Service Pack 4"),
+    ("win32", "winxp"): ("   Version: 5.1.2600", "   OS type=Windows XP Service Pack 3"),
+    ("win32", "win2003"): ("   Version: 5.2.3790", "   OS type=Windows 2003 Server Service Pack 2"),
+    ("win32", "vista"): ("   Version: 6.0.6002", "   OS type=Windows Vista Service Pack 2"),
+    ("win32", "win7"): ("   Version: 6.1.7601", "   OS type=Windows Vista Service Pack 1"),
+    ("win64", "winxp64"): ("   Version: 5.2.3790", "   OS type=Windows 2003 Server64 Service Pack 2"),
+    ("win64", "vista"): ("   Version: 6.0.6002", "   OS type=Windows Vista64 Service Pack 2"),
+    ("win64", "win7"): ("   Version: 6.1.7601", "   OS type=Windows Vista64 Service Pack 1"),
+}

@@ -212,12 +212,8 @@ class Wine:
             return None
         return result.stdout.decode("latin-1")
 
-    def hit(self, handle, code, rect):
-        result = self.run(BIN / "window_probe.exe", "hit", hex(handle), str(code), *map(str, rect))
-        if result.returncode != 0:
-            raise Failure(f"no point of hit-test code {code} in {rect}")
-        x, y = result.stdout.decode().split()
-        return int(x), int(y)
+    def close_box(self, handle):
+        self.run(BIN / "window_probe.exe", "closebox", hex(handle))
 
     def close_window(self, handle):
         self.run(BIN / "window_probe.exe", "close", hex(handle))
