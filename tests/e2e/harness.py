@@ -5,6 +5,7 @@ with window_probe.exe, the clipboard with xclip, screenshots with import.
 Everything started here is recorded and ended by process id (or, for a
 wineserver, with `wineserver -k` on a prefix of our own)."""
 
+import fcntl
 import os
 import re
 import shutil
@@ -67,14 +68,19 @@ class Session:
         self.display = None
 
     def start_x(self):
-        n = 90 + (os.getpid() % 50)
-        while os.path.exists(f"/tmp/.X11-unix/X{n}") or os.path.exists(f"/tmp/.X{n}-lock"):
-            n += 1
-        xvfb = subprocess.Popen(["Xvfb", f":{n}", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        # Xvfb picks a free display itself and names it on the pipe: two
+        # groups started side by side never share one.
+        read, write = os.pipe()
+        xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                 "-nolisten", "tcp"], pass_fds=(write,),
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write)
         self.processes.append(xvfb)
-        self.display = f":{n}"
-        wait_for("the X server", lambda: os.path.exists(f"/tmp/.X11-unix/X{n}"), 10)
+        with os.fdopen(read) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise Failure("Xvfb did not start")
+        self.display = f":{number}"
         log(f"Xvfb on {self.display}")
 
     def wine_server(self, prefix, env):
@@ -111,17 +117,20 @@ def demo_prefix(arch, mismatch=False):
     shell_lib(f"q8_prefix '{base}' {arch}")
     target = WINE_DIR / f"e2e-demo-{arch}"
     marker = target / ".q8-e2e-demo"
-    if not marker.exists():
-        log(f"installing the demo receiver software into {target}")
-        env = base_env()
-        env["WINEPREFIX"] = str(base)
-        subprocess.run(["wineserver", "-w"], env=env, check=False)
-        shell_lib(f"q8_prefix_link_copy '{base}' '{target}' && q8_prefix_isolate '{target}'")
-        env["WINEPREFIX"] = str(target)
-        subprocess.run([str(SOURCE / "scripts" / "demo-install"), str(BIN)], env=env, check=True,
-                       stdout=subprocess.DEVNULL)
-        subprocess.run(["wineserver", "-w"], env=env, check=False)
-        marker.touch()
+    # The groups run side by side: the first one installs, the others wait.
+    with open(f"{target}.lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if not marker.exists():
+            log(f"installing the demo receiver software into {target}")
+            # The base prefix may be in use by other tests (its wineserver
+            # kept alive by scripts/test): copied as it is, never waited for.
+            shell_lib(f"q8_prefix_link_copy '{base}' '{target}' && q8_prefix_isolate '{target}'")
+            env = base_env()
+            env["WINEPREFIX"] = str(target)
+            subprocess.run([str(SOURCE / "scripts" / "demo-install"), str(BIN)], env=env, check=True,
+                           stdout=subprocess.DEVNULL)
+            subprocess.run(["wineserver", "-w"], env=env, check=False)
+            marker.touch()
     return target
 
 
