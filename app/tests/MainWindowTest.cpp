@@ -114,6 +114,7 @@ private:
 };
 
 TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
+    RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     EXPECT_EQ(str(window->text()), "Q8 Diagnostics Tool");
     EXPECT_EQ(window->style(), MainWindow::visibleStyle);
     RECT frame;
@@ -170,6 +171,10 @@ TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
         EXPECT_EQ(b->y(), inside.top);
         EXPECT_EQ(b->width(), 60);
         EXPECT_EQ(b->height(), inside.bottom - inside.top) << "as high as the toolbar";
+        SIZE oneLine{0, 0};
+        b->measureText("Get", &oneLine);
+        const bool twoLines = std::string(rows[i].caption).find('\n') != std::string::npos;
+        EXPECT_EQ(b->measuredText().cy, (twoLines ? 2 : 1) * oneLine.cy) << "the caption as painted";
 
         char tip[128] = "";
         TOOLINFOA tool{};
@@ -265,7 +270,7 @@ TEST_F(MainWindowTest, ElapsedTimeHasThreeDecimals) {
 }
 
 TEST_F(MainWindowTest, ThousandsOfLinesAppearQuickly) {
-    const int count = 5000;
+    const int count = 10000;
     window->clearView();
     window->document().clearReport();
     std::string last;
@@ -278,7 +283,9 @@ TEST_F(MainWindowTest, ThousandsOfLinesAppearQuickly) {
     window->renderReport(window->document());
     window->appendElapsedTime(start);
     const DWORD took = GetTickCount() - start;
-    EXPECT_LT(took, 1000u) << "a long report must not take seconds to appear";
+    // Under Wine 10 000 lines take about 0.8 s set at once and about 6 s
+    // appended line by line; the bound leaves room for a busy machine.
+    EXPECT_LT(took, 3000u) << "a long report must not take seconds to appear";
     const int summary = count / 1000;
     EXPECT_EQ(window->memo()->lineCount(), 3 + summary + count + 2 + 1) << "the last CR LF opens an empty line";
     EXPECT_EQ(str(window->memo()->line(3 + summary + count - 1)), last);
@@ -361,15 +368,16 @@ TEST_F(MainWindowTest, SpinnerTurnsAtMostEveryHundredMilliseconds) {
     std::vector<Change> changes;
     std::string last = "?";
     const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 450) {
+    while (GetTickCount() - start < 650) {
         const DWORD before = GetTickCount();
         window->updateProgress();
         const std::string line = str(window->memo()->line(0));
         if (line != last) changes.push_back({before, GetTickCount(), line});
         last = line;
     }
+    const DWORD elapsed = GetTickCount() - start;
     ASSERT_GE(changes.size(), 3u);
-    EXPECT_LE(changes.size(), 5u);
+    EXPECT_LE(changes.size(), 2 + elapsed / 100) << "hundreds of calls, a turn only every 100 ms";
     EXPECT_EQ(window->memo()->lineCount(), 1) << "one progress line, replaced in place";
     const std::string spinner = "-\\|/";
     for (size_t i = 0; i < changes.size(); ++i) {

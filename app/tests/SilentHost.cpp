@@ -28,6 +28,23 @@ DWORD preferredBase(const char* path) {
     return reinterpret_cast<IMAGE_NT_HEADERS32*>(header + offset)->OptionalHeader.ImageBase;
 }
 
+// What the loader left for the export to do, for the log: whether the first
+// import slot still holds its name and whether the in-memory header still
+// names the preferred base although the image sits elsewhere.
+void describeLoaderWork(HMODULE module) {
+    char* base = reinterpret_cast<char*>(module);
+    IMAGE_NT_HEADERS32* nt = reinterpret_cast<IMAGE_NT_HEADERS32*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const IMAGE_IMPORT_DESCRIPTOR* first =
+        reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    const DWORD slot = *reinterpret_cast<const DWORD*>(base + first->FirstThunk);
+    const DWORD name = *reinterpret_cast<const DWORD*>(base + first->OriginalFirstThunk);
+    std::fprintf(stderr, "loader: imports %s, image at %p, header base %08lx\n",
+                 slot == name ? "unresolved" : "resolved", static_cast<void*>(base),
+                 static_cast<unsigned long>(nt->OptionalHeader.ImageBase));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,6 +63,7 @@ int main(int argc, char** argv) {
     HMODULE module = LoadLibraryA(argv[1]);
     if (!module) return 103;
     if (moved && reinterpret_cast<DWORD>(module) == preferredBase(argv[1])) return 104;
+    describeLoaderWork(module);
     typedef int(__stdcall * Export)();
     Export report = reinterpret_cast<Export>(GetProcAddress(module, "_GenerateSilentReport@0"));
     if (!report) return 105;

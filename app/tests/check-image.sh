@@ -31,6 +31,13 @@ check "manifest requires administrator" \
 check "file version $version in the version resource" \
   'wrestool -x --raw --type=16 "$exe" | LC_ALL=C tr -d "\000" | grep -q "FileVersion$version"'
 
+# A host that calls the export never runs static constructors: the only ones
+# allowed are the toolkit's early creation of its context (which is also made
+# on first use) and the C++ runtime's emergency exception pool.
+initialisers=$("${objdump%objdump}nm" -C "$exe" | grep -o '_GLOBAL__sub_I_[A-Za-z0-9_]*' | sort -u \
+  | grep -v -e '_GLOBAL__sub_I__Z11applicationv$' -e '_GLOBAL__sub_I__ZN9__gnu_cxx9__freeresEv$')
+check "no static constructor the export would depend on${initialisers:+ (found: $initialisers)}" '[ -z "$initialisers" ]'
+
 relocations=$("$objdump" -r "$bootstrap" | sed -n '/RELOCATION RECORDS FOR \[.text\]/,/^$/p' | grep -v RELOCATION | grep -v OFFSET | grep -v '^$')
 check "self-loader code has only image-relative and relative relocations" \
   '! printf "%s\n" "$relocations" | grep -Eqv " (rva32|DISP32) "'
