@@ -329,10 +329,19 @@ def set_clipboard(session, text):
 def screenshot(session, name, rect=None):
     ARTIFACTS.mkdir(parents=True, exist_ok=True)
     path = ARTIFACTS / name
+    # The pointer off the windows (no tooltip over the picture) and back: with
+    # no window manager the X keyboard focus follows the pointer, so the keys
+    # typed next must find it over the program again.
+    where = subprocess.run(["xdotool", "getmouselocation", "--shell"], capture_output=True, text=True,
+                           env={**os.environ, "DISPLAY": session.display}).stdout
+    x, y = (re.search(rf"^{axis}=(\d+)$", where, re.M).group(1) for axis in "XY")
+    xdotool(session, "mousemove", 1020, 764)
+    time.sleep(0.3)
     args = ["import", "-window", "root"]
     if rect:
         left, top, right, bottom = rect
         args += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
     subprocess.run(args + [str(path)], env={**os.environ, "DISPLAY": session.display}, check=True)
+    xdotool(session, "mousemove", x, y)
     log(f"screenshot {path}")
     return path
