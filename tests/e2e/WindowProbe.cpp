@@ -13,6 +13,8 @@
 //   window_probe closebox HWND    posts what a click on the close box sends
 //                                 (WM_SYSCOMMAND SC_CLOSE); without a window
 //                                 manager Wine draws no caption to click on
+//   window_probe move HWND X Y    moves a top-level window, as dragging its
+//                                 caption would
 //
 // Exit code 0; 2 when the window is not there; 3 when the window's thread
 // does not answer (it is busy with a report and pumps no messages).
@@ -129,6 +131,9 @@ int main(int argc, char** argv) {
     else if (command == "text") status = text(parseHandle(argv[2]));
     else if (command == "closebox")
         status = PostMessageA(parseHandle(argv[2]), WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 2;
+    else if (command == "move" && argc >= 5)
+        status = SetWindowPos(parseHandle(argv[2]), nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
+                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 2;
     else if (command == "close") status = PostMessageA(parseHandle(argv[2]), WM_CLOSE, 0, 0) ? 0 : 2;
     std::fflush(stdout);
     return status;

@@ -221,6 +221,9 @@ class Wine:
             return None
         return result.stdout.decode("latin-1")
 
+    def move(self, handle, x, y):
+        self.run(BIN / "window_probe.exe", "move", hex(handle), x, y).check_returncode()
+
     def close_box(self, handle):
         self.run(BIN / "window_probe.exe", "closebox", hex(handle))
 
