@@ -166,6 +166,7 @@ def group_window(steps):
         steps.run("Tab after a report", tab_order, program,
                   BUTTONS[1:] + ["memo", BUTTONS[0]])
         steps.run("copy report: clipboard holds the memo text", copy_report, program)
+        steps.run("focus frame only on the focused button", focus_frame, program)
         steps.run("save report: real dialog, name without extension", save_report, program, "report1")
         steps.run("second get info: only the second report, log holds both", second_report, program,
                   state, log_file)
@@ -247,6 +248,25 @@ def copy_report(program):
                         lambda: (lambda c: c if c not in (None, "before copy") else None)(
                             h.clipboard(program.session)), 10)
     equal(copied, memo.replace("\r\n", "\n"), "clipboard text")
+
+
+def focus_frame(program):
+    """The button that lost the focus to "Copy report" no longer shows the
+    dotted focus frame: its edges look like those of "About", which never had
+    the focus (the frame runs along the edges, the captions stay clear of them)."""
+    program.click_button(2)
+    h.wait_for("the focus on Copy", lambda: program.focus_title() == BUTTONS[2], 5)
+    time.sleep(0.3)
+    snapshot = program.snapshot()
+
+    def edges(index):
+        left, top, right, bottom = program.button(snapshot, index).frame
+        return [(left, top, left + 4, bottom), (right - 4, top, right, bottom)]
+    unfocused = edges(4)
+    seen = [h.differing_pixels(program.session, a, b) for a, b in zip(edges(2), unfocused)]
+    check(all(seen), f"no focus frame on the focused button ({seen} pixels differ)")
+    stale = [h.differing_pixels(program.session, a, b) for a, b in zip(edges(0), unfocused)]
+    equal(stale, [0, 0], "pixels of a focus frame left on Get Info")
 
 
 def save_report(program, name):
@@ -396,15 +416,22 @@ def resizing(program):
         # resized, and Wine follows with the Windows window.
         h.xdotool(program.session, "search", "--name", f"^{h.TITLE}$", "windowsize", *size)
 
-        def has_size():
+        def layout():
             m = program.snapshot().main
-            return m if (m.client[2] - m.client[0], m.client[3] - m.client[1]) == size else None
-        resized = h.wait_for(f"the size {size}", has_size, 10)
-        cl, ct, cr, cb = resized.client
-        toolbar = [w for w in resized.children if w.handle != program.memo][0]
-        memo = resized.find(lambda w: w.handle == program.memo)
-        equal(toolbar.frame, (cl, ct, cr, ct + 40), f"toolbar in a {size} window")
-        equal(memo.frame, (cl, ct + 40, cr, cb), f"memo in a {size} window")
+            cl, ct, cr, cb = m.client
+            toolbar = [w for w in m.children if w.handle != program.memo][0]
+            memo = m.find(lambda w: w.handle == program.memo)
+            return m, (cr - cl, cb - ct), toolbar.frame, memo.frame, (cl, ct, cr, cb)
+
+        def laid_out():
+            m, client, toolbar, memo, (cl, ct, cr, cb) = layout()
+            return m if client == size and toolbar == (cl, ct, cr, ct + 40) and memo == (cl, ct + 40, cr, cb) \
+                else None
+        try:
+            resized = h.wait_for(f"the layout of a {size} client area", laid_out, 10)
+        except Failure:
+            _, client, toolbar, memo, area = layout()
+            raise Failure(f"client area {area} ({client}): toolbar {toolbar}, memo {memo}")
     h.screenshot(program.session, "main-resized.png", resized.frame)
 
 

@@ -329,6 +329,26 @@ def set_clipboard(session, text):
                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
+def differing_pixels(session, rect_a, rect_b):
+    """How many pixels of two equally sized screen areas differ."""
+    shot = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True, check=True,
+                          env={**os.environ, "DISPLAY": session.display}).stdout
+
+    # compare prints the count on standard error; exit code 1 just means "differ".
+    result = subprocess.run(["convert", "png:-", "-write", "mpr:shot", "+delete",
+                             "(", "mpr:shot", "-crop", crop_geometry(rect_a), "+repage", ")",
+                             "(", "mpr:shot", "-crop", crop_geometry(rect_b), "+repage", ")",
+                             "-metric", "AE", "-compare", "-format", "%[distortion]", "info:"],
+                            input=shot, capture_output=True)
+    text = (result.stdout or result.stderr).decode().strip()
+    return int(float(text.split()[0]))
+
+
+def crop_geometry(rect):
+    left, top, right, bottom = rect
+    return f"{right - left}x{bottom - top}+{left}+{top}"
+
+
 def screenshot(session, name, rect=None):
     ARTIFACTS.mkdir(parents=True, exist_ok=True)
     path = ARTIFACTS / name
