@@ -18,12 +18,12 @@ namespace {
 constexpr COLORREF green = 0x00FF00;
 constexpr COLORREF yellow = 0x00FFFF;
 
-struct ButtonSpec {
+struct ButtonText {
     const char* caption;
     const char* tooltip;
 };
 
-const ButtonSpec buttonSpecs[MainWindow::buttonCount] = {
+const ButtonText buttonTexts[MainWindow::buttonCount] = {
     {"Get\nInfo", "Create diagnostic report"},
     {"ZQT\nrepair", "Repair the ZQT subsystem if needed"},
     {"Copy\nreport", "Copy the report to the clipboard"},
@@ -58,7 +58,7 @@ MainWindow::MainWindow(bool silent)
     toolbar_->setDock(Dock::topInside);
 
     for (int i = 0; i < buttonCount; ++i) {
-        buttons_[i] = new Button(buttonSpecs[i].caption, toolbar_->handle(), 0, 0, 60, 0, buttonStyle);
+        buttons_[i] = new Button(buttonTexts[i].caption, toolbar_->handle(), 0, 0, 60, 0, buttonStyle);
         buttons_[i]->setDock(Dock::left);
     }
     buttons_[getInfoButton]->onClick.bind(this, &MainWindow::getInfo);
@@ -78,7 +78,7 @@ MainWindow::MainWindow(bool silent)
     Tooltips& tips = Tooltips::shared();
     for (int i = 0; i < buttonCount; ++i) {
         tips.addTool(buttons_[i], Tooltips::componentToolFlags);
-        tips.updateText(buttons_[i], buttonSpecs[i].tooltip);
+        tips.updateText(buttons_[i], buttonTexts[i].tooltip);
     }
 
     buttons_[getInfoButton]->takeFocus(false);

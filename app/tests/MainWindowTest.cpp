@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -263,9 +264,11 @@ TEST_F(MainWindowTest, ElapsedTimeHasThreeDecimals) {
         EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
         ASSERT_EQ(number.size() - number.find('.'), 4u) << number << ": three digits after the point";
         EXPECT_EQ(number.substr(0, std::string(row.expected).size()), row.expected);
-        const double seconds = std::atof(number.c_str());
-        EXPECT_GE(seconds, row.ago / 1000.0);
-        EXPECT_LT(seconds, row.ago / 1000.0 + 0.05);
+        std::string digits = number;
+        digits.erase(digits.find('.'), 1);
+        const DWORD milliseconds = static_cast<DWORD>(std::atol(digits.c_str()));
+        EXPECT_GE(milliseconds, row.ago);
+        EXPECT_LT(milliseconds, row.ago + 50);
     }
 }
 
@@ -429,6 +432,62 @@ TEST_F(MainWindowTest, SaveWritesTheMemoLinesWithCrLf) {
     ASSERT_TRUE(window->writeReportFile(path.c_str()));
     EXPECT_EQ(readFile(path), "one\r\ntwo\r\n");
     DeleteFileA(path.c_str());
+}
+
+// Fills the save dialog's file name and presses its Save button once the
+// dialog is up.
+struct SaveDialogDriver {
+    static std::string name;
+    static bool seen;
+    static BOOL CALLBACK findDialog(HWND w, LPARAM found) {
+        char cls[32] = "";
+        GetClassNameA(w, cls, sizeof(cls));
+        if (std::string(cls) == "#32770" && IsWindowVisible(w)) {
+            *reinterpret_cast<HWND*>(found) = w;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND dialog = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &findDialog, reinterpret_cast<LPARAM>(&dialog));
+        if (!dialog) return;
+        KillTimer(nullptr, id);
+        seen = true;
+        // The file name box: combo box cmb13 of the Explorer-style dialog,
+        // or edt1 of the old style.
+        if (!SetDlgItemTextA(dialog, 0x47C, name.c_str())) SetDlgItemTextA(dialog, 0x480, name.c_str());
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    }
+};
+std::string SaveDialogDriver::name;
+bool SaveDialogDriver::seen = false;
+
+TEST_F(MainWindowTest, SaveThroughTheDialogAddsTheExtension) {
+    renderLines({{"Paths", false}, {"warning !", true}, {"   detail", false}}, GetTickCount());
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof(folder), folder);
+    const std::string stem = std::string(folder) + "q8-dialog-report";
+    for (const char* extension : {".txt", ".TXT"}) DeleteFileA((stem + extension).c_str());
+    SaveDialogDriver::name = stem;   // typed without extension
+    SaveDialogDriver::seen = false;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &SaveDialogDriver::tick);
+    Button* save = window->button(MainWindow::saveButton);
+    save->onClick(save);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(SaveDialogDriver::seen) << "GetSaveFileNameA showed its dialog";
+
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((stem + ".*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE) << "saved with an extension added";
+    FindClose(search);
+    const std::string savedName = found.cFileName;
+    std::string extension = savedName.substr(savedName.size() - 4);
+    for (char& c : extension) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    EXPECT_EQ(extension, ".TXT") << savedName;
+    const std::string saved = std::string(folder) + savedName;
+    EXPECT_EQ(readFile(saved), memoText());
+    DeleteFileA(saved.c_str());
 }
 
 TEST_F(MainWindowTest, SaveDialogParameters) {
