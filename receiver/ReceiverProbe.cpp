@@ -1,6 +1,7 @@
 #include "receiver/ReceiverProbe.h"
 
 #include "foundation/ForeignCallGuard.h"
+#include "foundation/TextList.h"
 #include "foundation/Win32.h"
 #include "receiver/EepromDecode.h"
 #include "report/ReportDocument.h"
@@ -322,4 +323,16 @@ void probeReceivers(ReportDocument& document, const String& libraryPath,
 
 void probeReceivers(ReportDocument& document, const String& libraryPath) {
     probeReceivers(document, libraryPath, ReceiverProbeSettings());
+}
+
+void searchForReceivers(ReportDocument& document, const TextList& systemFiles) {
+    document.appendLine("", false);
+    document.appendLine("Searching for receivers:", false);
+    for (unsigned i = 0; i < systemFiles.count(); ++i) {
+        const String path = systemFiles.get(i);
+        // Case-sensitive on purpose: the list holds upper-case paths, so a
+        // library whose name is written in lower case on disk still matches.
+        if (path.length() >= 7 && path.substring(path.length() - 7) == "API.DLL")
+            probeReceivers(document, path);
+    }
 }

@@ -8,6 +8,7 @@
 #include "foundation/String.h"
 
 class ReportDocument;
+class TextList;
 
 struct ReceiverProbeSettings {
     // Wait after powering a receiver up, before tuning it: its synthesisers
@@ -24,3 +25,8 @@ struct ReceiverProbeSettings {
 void probeReceivers(ReportDocument& document, const String& libraryPath);
 void probeReceivers(ReportDocument& document, const String& libraryPath,
                     const ReceiverProbeSettings& settings);
+
+// The report's receiver search: the heading "Searching for receivers:" and a
+// probe of every entry of systemFiles (the "System files found:" list) whose
+// last seven characters are exactly "API.DLL".
+void searchForReceivers(ReportDocument& document, const TextList& systemFiles);

@@ -431,4 +431,28 @@ TEST(ReceiverProbe, WaitsForEachReceiverToSettle) {
     EXPECT_EQ(3u, document.summaryLines().count());
 }
 
+// The report's search: only list entries ending exactly in "API.DLL" are
+// probed; the list holds upper-case paths, so a library written in lower case
+// on disk is found.
+TEST(ReceiverProbe, SearchProbesEntriesEndingInApiDll) {
+    Library library = installLibrary("ZNQ8API.DLL", "znq8api.dll");
+    for (const char* name : {"ZNQ8APIX.DLL", "ZNQ8API.DLL.OLD", "ZNQXAPI.dll"})
+        CopyFileA((binDirectory() + "\\ZNQ8API-NOLOCK.DLL").c_str(), (library.folder + "\\" + name).c_str(), FALSE);
+    std::string folder = library.folder;
+    for (char& c : folder) c = char(toupper((unsigned char)c));
+    setSimulator(library, {{"Q8SIM_RECEIVERS", "0"}});
+
+    TextList systemFiles;
+    systemFiles.add((folder + "\\ZNQ8API.DLL").c_str());
+    systemFiles.add((folder + "\\ZNQ8API.DLL.OLD").c_str());
+    systemFiles.add((folder + "\\ZNQ8APIX.DLL").c_str());
+    systemFiles.add((library.folder + "\\ZNQXAPI.dll").c_str());
+    systemFiles.add("PI.DLL");
+    ReportDocument document(false);
+    searchForReceivers(document, systemFiles);
+
+    EXPECT_EQ(joined({"", "Searching for receivers:", "Looking for Q8 receivers:", "   No Q8 receivers found"}),
+              joined(linesOf(document.detailLines())));
+}
+
 }  // namespace
