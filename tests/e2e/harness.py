@@ -50,6 +50,10 @@ def base_env():
     # never one that happens to be set in the calling shell.
     env.pop("ZQT_PLUGIN_PATH", None)
     env.pop("WINEARCH", None)
+    # The simulated receiver library: two receivers, the second with its IF2
+    # synthesiser not locked (as in scripts/demo).
+    env.setdefault("Q8SIM_RECEIVERS", "2")
+    env.setdefault("Q8SIM_LOCK", "3,1")
     return env
 
 
