@@ -6,6 +6,7 @@
 #include "foundation/TextList.h"
 #include "inventory/InstallationInventory.h"
 #include "inventory/SystemSection.h"
+#include "receiver/ReceiverProbe.h"
 #include "report/GenerateReport.h"
 #include "report/PathsSection.h"
 #include "report/ReportDocument.h"
@@ -47,6 +48,7 @@ void generateReport(ReportDocument& document) {
     // every system file ending in "API.DLL" (receiver).
     document.appendLine("", false);
     writeWaveAuxSections(document);
+    searchForReceivers(document, systemFiles);
 
     // Step 16: audio codecs (the section writes its own empty line and heading).
     writeCodecSection(document);
