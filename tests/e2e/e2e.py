@@ -18,10 +18,8 @@ import time
 import traceback
 
 import harness as h
+from expected import HELP_TEXT, OS_LINES
 from harness import Failure
-
-sys.path.insert(0, str(h.Path(__file__).parent))
-from expected import HELP_TEXT, OS_LINES  # noqa: E402
 
 SEPARATOR = "------------- details follow ----------------"
 # Section headings every report of the demo installation has, in order.
@@ -205,20 +203,19 @@ def window_before_report(program):
 
 
 def tab_order(program, expected):
-    seen = []
-    for _ in expected:
-        h.key(program.session, "Tab")
-        previous = seen[-1] if seen else None
-        seen.append(h.wait_for("the focus to move",
-                               lambda: (lambda t: t if t != previous else None)(program.focus_title()), 5))
-    equal(seen, expected, "focus order with Tab")
-    back = []
-    for _ in expected:
-        h.key(program.session, "shift+Tab")
-        previous = back[-1] if back else seen[-1]
-        back.append(h.wait_for("the focus to move back",
-                               lambda: (lambda t: t if t != previous else None)(program.focus_title()), 5))
-    equal(back, list(reversed(expected[:-1])) + [BUTTONS[0]], "focus order with Shift+Tab")
+    """Tab through `expected` (ending where it started), then Shift+Tab back."""
+    def moves(key, count):
+        seen, current = [], program.focus_title()
+        for _ in range(count):
+            h.key(program.session, key)
+            previous = current
+            current = h.wait_for(f"{key} to move the focus from {previous!r}",
+                                 lambda: (lambda t: t if t != previous else None)(program.focus_title()), 5)
+            seen.append(current)
+        return seen
+    equal(moves("Tab", len(expected)), expected, "focus order with Tab")
+    equal(moves("shift+Tab", len(expected)), list(reversed(expected[:-1])) + [expected[-1]],
+          "focus order with Shift+Tab")
 
 
 def first_report(program, state):

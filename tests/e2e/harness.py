@@ -8,7 +8,6 @@ wineserver, with `wineserver -k` on a prefix of our own)."""
 import fcntl
 import os
 import re
-import shutil
 import subprocess
 import time
 from pathlib import Path
@@ -337,8 +336,7 @@ def differing_pixels(session, rect_a, rect_b):
     """How many pixels of two equally sized screen areas differ."""
     shot = subprocess.run(["import", "-window", "root", "png:-"], capture_output=True, check=True,
                           env={**os.environ, "DISPLAY": session.display}).stdout
-
-    # compare prints the count on standard error; exit code 1 just means "differ".
+    # Both areas cut from one screenshot, compared pixel by pixel.
     result = subprocess.run(["convert", "png:-", "-write", "mpr:shot", "+delete",
                              "(", "mpr:shot", "-crop", crop_geometry(rect_a), "+repage", ")",
                              "(", "mpr:shot", "-crop", crop_geometry(rect_b), "+repage", ")",
