@@ -1,10 +1,10 @@
 #include "toolkit/ApplicationContext.h"
 
 #include "foundation/CriticalSection.h"
+#include "foundation/TaggedObject.h"
 
 #include "toolkit/CommandLine.h"
 #include "toolkit/DebugOutput.h"
-#include "toolkit/Element.h"
 #include "toolkit/TypeTags.h"
 
 #include <atomic>
@@ -51,7 +51,7 @@ void destroyApplication() {
     delete context;
 }
 
-ApplicationContext::ApplicationContext() {
+ApplicationContext::ApplicationContext() : traceLock_(new CriticalSection()) {
     logPath_[0] = 0;
     QueryPerformanceFrequency(&frequency_);
     QueryPerformanceCounter(&start_);
@@ -65,6 +65,7 @@ ApplicationContext::~ApplicationContext() {
     dotPens_.reportLeaks();
     if (tooltips_ && destroyTooltips_) destroyTooltips_(tooltips_);
     tooltips_ = nullptr;
+    delete traceLock_;
 }
 
 void ApplicationContext::setTooltips(Tooltips* tooltips, void (*destroy)(Tooltips*)) {
@@ -75,8 +76,8 @@ void ApplicationContext::setTooltips(Tooltips* tooltips, void (*destroy)(Tooltip
 
 void ApplicationContext::setDebugOptions(bool enable, const char* logPath) {
     debugEnabled_ = enable;
-    // The profiler the original design attaches here belongs to code this
-    // program does not contain; nothing else is switched on.
+    // No profiler is attached here: this program contains no profiling
+    // code, so the flag and the log path are all there is to switch.
     if (logPath) {
         std::strncpy(logPath_, logPath, sizeof(logPath_) - 1);
         logPath_[sizeof(logPath_) - 1] = 0;
@@ -125,7 +126,7 @@ void ApplicationContext::writeTraceLine(const char* line) {
     CloseHandle(file);
 }
 
-void ApplicationContext::trace(const Element* object, int indentDelta, const char* format, ...) {
+void ApplicationContext::trace(const TaggedObject* object, int indentDelta, const char* format, ...) {
     if (!debugEnabled_ && logPath_[0] == 0) return;
 
     DWORD thread = GetCurrentThreadId();
@@ -133,7 +134,7 @@ void ApplicationContext::trace(const Element* object, int indentDelta, const cha
     if (!firstTraceThread.compare_exchange_strong(expected, thread) && expected != thread)
         traceMultiThreaded = true;
 
-    traceLock_.enter();
+    traceLock_->enter();
     if (indentDelta > 0) {
         traceIndent_ += indentDelta;
         if (traceIndent_ > 500) traceIndent_ = 500;
@@ -171,7 +172,7 @@ void ApplicationContext::trace(const Element* object, int indentDelta, const cha
         traceIndent_ += indentDelta;
         if (traceIndent_ < 0) traceIndent_ = 0;
     }
-    traceLock_.leave();
+    traceLock_->leave();
 }
 
 int ApplicationContext::run() {

@@ -182,3 +182,44 @@ TEST_F(WindowTest, AttachNativeMakesTheControlTheComponentsWindow) {
     EXPECT_FALSE(IsWindow(edit));
     delete top;
 }
+
+static testing::Environment* const cachesEmpty = testing::AddGlobalTestEnvironment(new CachesEmptyAtEnd);
+
+TEST_F(WindowTest, StaleWindowClassIsReplacedOrTraced) {
+    HINSTANCE instance = application().instance();
+    auto registerStale = [instance] {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = DefWindowProcA;
+        wc.hInstance = instance;
+        wc.lpszClassName = Window::className();
+        return RegisterClassA(&wc) != 0;
+    };
+    // No toolkit window exists now, so the class can be swapped.
+    ASSERT_TRUE(UnregisterClassA(Window::className(), instance));
+    ASSERT_TRUE(registerStale());
+    Probe* fresh = new Probe(log, "fresh", hiddenPopupStyle, nullptr);
+    WNDCLASSA info{};
+    ASSERT_TRUE(GetClassInfoA(instance, Window::className(), &info));
+    EXPECT_EQ(info.lpfnWndProc, &Window::windowProcedure);
+    EXPECT_EQ(Component::fromHandle(fresh->handle()), fresh);
+    delete fresh;
+
+    // While a window of the stale class lives, it cannot be unregistered:
+    // that is traced and construction goes on.
+    ASSERT_TRUE(UnregisterClassA(Window::className(), instance));
+    ASSERT_TRUE(registerStale());
+    HWND stale = CreateWindowExA(0, Window::className(), "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                 nullptr, instance, nullptr);
+    ASSERT_NE(stale, nullptr);
+    application().setDebugOptions(true);
+    DebugCapture capture;
+    Probe* unlucky = new Probe(log, "unlucky", hiddenPopupStyle, nullptr);
+    application().setDebugOptions(false);
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_NE(capture.lines()[0].find("\tTa sa class neunregistroval, bo error=1412\n"), std::string::npos)
+        << capture.lines()[0];
+    EXPECT_NE(unlucky->handle(), nullptr);
+    delete unlucky;
+    DestroyWindow(stale);
+    ASSERT_TRUE(UnregisterClassA(Window::className(), instance));   // the next window registers anew
+}

@@ -467,3 +467,110 @@ TEST_F(WindowTest, MessageBoxIsOwnedByTheTopLevelAndNamedAfterTheProgram) {
     }
     delete top;
 }
+
+namespace {
+// Binds every event callback of a component and records the calls.
+struct CallbackRecorder {
+    std::vector<std::string> calls;
+    void add(const char* name, long a = 0, long b = 0) {
+        calls.push_back(std::string(name) + "(" + std::to_string(a) + "," + std::to_string(b) + ")");
+    }
+    void resize(Component*) { add("onResize"); }
+    void timer(Component*, UINT_PTR id) { add("onTimer", static_cast<long>(id)); }
+    void down(Component*, unsigned, int x, int y) { add("onMouseDown", x, y); }
+    void up(Component*, unsigned, int x, int y) { add("onMouseUp", x, y); }
+    void move(Component*, unsigned, int x, int y) { add("onMouseMove", x, y); }
+    void keyDown(Component*, unsigned vk, LPARAM) { add("onKeyDown", vk); }
+    void keyUp(Component*, unsigned vk, LPARAM) { add("onKeyUp", vk); }
+    void character(Component*, unsigned* ch, LPARAM) { add("onChar", *ch); }
+    void menu(Component*, int x, int y) { add("onContextMenu", x, y); }
+    void bindAll(Component* c) {
+        c->onResize.bind(this, &CallbackRecorder::resize);
+        c->onTimer.bind(this, &CallbackRecorder::timer);
+        c->onMouseDown.bind(this, &CallbackRecorder::down);
+        c->onMouseUp.bind(this, &CallbackRecorder::up);
+        c->onMouseMove.bind(this, &CallbackRecorder::move);
+        c->onKeyDown.bind(this, &CallbackRecorder::keyDown);
+        c->onKeyUp.bind(this, &CallbackRecorder::keyUp);
+        c->onChar.bind(this, &CallbackRecorder::character);
+        c->onContextMenu.bind(this, &CallbackRecorder::menu);
+    }
+};
+}  // namespace
+
+TEST_F(WindowTest, MessagesReachTheirCallbacks) {
+    Probe* pad = new Probe(log, "pad", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
+    CallbackRecorder recorder;
+    recorder.bindAll(pad);
+    POINT cursor;
+    GetCursorPos(&cursor);
+    struct Row { UINT message; WPARAM wParam; LPARAM lParam; std::vector<std::string> calls; };
+    const Row rows[] = {
+        {WM_LBUTTONDOWN, 0, MAKELPARAM(3, 4), {"onMouseDown(3,4)"}},
+        {WM_LBUTTONUP, 0, MAKELPARAM(3, 4), {"onMouseUp(3,4)"}},
+        {WM_RBUTTONDOWN, 0, MAKELPARAM(5, 6), {"onMouseDown(5,6)"}},   // same callback as left
+        // The default processing of a right-button release asks for the
+        // context menu (in screen coordinates: the window sits at 0, 0).
+        {WM_RBUTTONUP, 0, MAKELPARAM(5, 6), {"onMouseUp(5,6)", "onContextMenu(5,6)"}},
+        {WM_MOUSEMOVE, 0, MAKELPARAM(-2, 7), {"onMouseMove(-2,7)"}},   // signed coordinates
+        {WM_KEYDOWN, 'A', 0, {"onKeyDown(65,0)"}},
+        {WM_SYSKEYDOWN, VK_F10, 0, {"onKeyDown(121,0)"}},
+        {WM_KEYUP, 'A', 0, {"onKeyUp(65,0)"}},
+        {WM_CHAR, 'x', 0, {"onChar(120,0)"}},
+        {WM_TIMER, 42, 0, {"onTimer(42,0)"}},
+        {WM_CONTEXTMENU, 0, MAKELPARAM(-20, 30), {"onContextMenu(-20,30)"}},
+        {WM_CONTEXTMENU, 0, MAKELPARAM(-1, -1),
+         {"onContextMenu(" + std::to_string(cursor.x) + "," + std::to_string(cursor.y) + ")"}},
+        {WM_NULL, 0, 0, {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "message 0x" << std::hex << row.message);
+        recorder.calls.clear();
+        SendMessageA(pad->handle(), row.message, row.wParam, row.lParam);
+        EXPECT_EQ(recorder.calls, row.calls);
+    }
+    ReleaseCapture();
+
+    // A size change calls onResize once; a move alone does not.
+    recorder.calls.clear();
+    pad->resize(80, 60);
+    pad->move(5, 5);
+    pad->resize(80, 60);
+    EXPECT_EQ(recorder.calls, (std::vector<std::string>{"onResize(0,0)"}));
+
+    // Unbinding silences a callback.
+    pad->onTimer.clear();
+    recorder.calls.clear();
+    SendMessageA(pad->handle(), WM_TIMER, 1, 0);
+    EXPECT_TRUE(recorder.calls.empty());
+    delete pad;
+}
+
+TEST_F(WindowTest, CursorAndBroadcast) {
+    Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
+    Probe* a = new Probe(log, "a", childStyle, top->handle());
+    Probe* b = new Probe(log, "b", childStyle, top->handle());
+    EXPECT_EQ(SendMessageA(top->handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(top->handle()),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              0) << "without a cursor of its own the class cursor is used";
+    HCURSOR cross = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_CROSS));
+    top->setCursor(cross);
+    EXPECT_EQ(SendMessageA(top->handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(top->handle()),
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+    EXPECT_EQ(GetCursor(), cross);
+
+    struct Count {
+        int seen = 0;
+        void hook(Window*, MessageRecord& record) {
+            if (record.message != WM_APP + 100) return;
+            ++seen;
+            record.result = 100 + seen;
+            record.handled = true;
+        }
+    } count;
+    a->messageHook.bind(&count, &Count::hook);
+    b->messageHook.bind(&count, &Count::hook);
+    EXPECT_EQ(top->broadcast(WM_APP + 100, 0, 0), 102) << "the last child's result";
+    EXPECT_EQ(count.seen, 2);
+    delete top;
+}

@@ -1,4 +1,5 @@
 // Style defaults, depth clamping and bevel pens of the Element level.
+#include "toolkit/Callback.h"
 #include "toolkit/Element.h"
 #include "toolkit/Graphics.h"
 
@@ -111,4 +112,45 @@ TEST(Element, SettersShareCachedObjectsAndGiveThemBack) {
         EXPECT_EQ(b.shadowDotPen(), root.shadowDotPen());
     }
     EXPECT_EQ(cachedObjects(), 0u);
+}
+
+static testing::Environment* const cachesEmpty = testing::AddGlobalTestEnvironment(new CachesEmptyAtEnd);
+
+namespace {
+struct Base {
+    int calls = 0;
+    int last = 0;
+    virtual ~Base() = default;
+    void take(int v) { ++calls; last = v; }
+    virtual void hook(int v) { take(v); }
+};
+struct Other { int pad[3] = {1, 2, 3}; };
+// Multiple inheritance moves the Base part away from the object's start.
+struct Derived : Other, Base {
+    void hook(int v) override { take(v * 10); }
+};
+}  // namespace
+
+TEST(Callback, CallsTheBoundMemberAndNothingWhenUnbound) {
+    Callback<int> callback;
+    EXPECT_FALSE(callback.isBound());
+    callback(1);   // unbound: nothing happens
+
+    Derived target;
+    callback.bind(&target, &Base::take);   // a base-class method of the target
+    EXPECT_TRUE(callback.isBound());
+    callback(5);
+    EXPECT_EQ(target.calls, 1);
+    EXPECT_EQ(target.last, 5);
+
+    callback.bind(&target, &Base::hook);   // virtual: the override runs
+    callback(2);
+    EXPECT_EQ(target.last, 20);
+
+    callback.clear();
+    callback(7);
+    EXPECT_EQ(target.calls, 2);
+
+    callback.bind(static_cast<Derived*>(nullptr), &Base::take);
+    EXPECT_FALSE(callback.isBound()) << "binding a null target leaves it unbound";
 }

@@ -47,3 +47,15 @@ inline size_t cachedObjects() {
     ApplicationContext& app = application();
     return app.penCache().size() + app.dotPenCache().size() + app.brushCache().size();
 }
+
+// Registered once per test program: after the last test, every pen and brush
+// taken from the application's caches must have been given back.
+class CachesEmptyAtEnd : public testing::Environment {
+public:
+    void TearDown() override {
+        ApplicationContext& app = application();
+        EXPECT_EQ(app.penCache().size(), 0u) << "pens left in the cache";
+        EXPECT_EQ(app.dotPenCache().size(), 0u) << "dotted pens left in the cache";
+        EXPECT_EQ(app.brushCache().size(), 0u) << "brushes left in the cache";
+    }
+};
