@@ -177,8 +177,11 @@ TEST_F(PaintTest, SampleWindowScreenshotForPeopleToLookAt) {
     RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump();
 
+    // The client area only: without a window manager nobody draws the
+    // caption, and the screen behind it would show through.
     RECT r;
-    GetWindowRect(window->handle(), &r);
+    GetClientRect(window->handle(), &r);
+    MapWindowPoints(window->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC copy = CreateCompatibleDC(screen);
