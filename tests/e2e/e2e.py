@@ -17,9 +17,10 @@ import sys
 import time
 import traceback
 
-import harness as h
-from expected import HELP_TEXT, OS_LINES
-from harness import Failure
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+import harness as h  # noqa: E402
+from expected import HELP_TEXT, OS_LINES  # noqa: E402
+from harness import Failure  # noqa: E402
 
 SEPARATOR = "------------- details follow ----------------"
 # Section headings every report of the demo installation has, in order.
