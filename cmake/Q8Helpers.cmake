@@ -42,6 +42,11 @@ function(_q8_test_properties)
     LABELS "${T_LABELS}"
     TIMEOUT ${T_TIMEOUT}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+  # Window tests share one X display, and focus and the foreground window are
+  # global to it: two of them at once steal each other's focus.
+  if("gui" IN_LIST T_LABELS)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK q8_display)
+  endif()
 endfunction()
 
 function(q8_test)

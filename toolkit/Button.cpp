@@ -279,8 +279,10 @@ void Button::drawText(HDC dc, const RECT& rect, const char* text, int length) {
 
 void Button::drawGlyph(HDC dc, const RECT& rect) {
     if (glyph_ == noGlyph) return;
+    // Size 0: as large as the area inside the bevel, so the frame never
+    // paints over the glyph.
     int s = glyphSize_;
-    if (s == 0) s = std::min(clientWidth(), clientHeight());
+    if (s == 0) s = std::min(rect.right - rect.left, rect.bottom - rect.top);
     if (s <= 0 || s >= maxGlyphSize) return;
     POINT at{s, s};
     align(rect, glyphAlign_, at);

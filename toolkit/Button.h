@@ -57,7 +57,7 @@ public:
     void setGlyph(int type);
     void setGlyphColor(COLORREF colour);
     void setGlyphAlign(unsigned code);
-    void setGlyphSize(int size);   // 0: the smaller client dimension
+    void setGlyphSize(int size);   // 0: the smaller side of the area inside the bevel
     void setGlyphOffset(int x, int y);
     void setHighlightColor(COLORREF colour);
     void setGroup(int group);

@@ -168,6 +168,11 @@ void Panel::drawFrame(HDC dc, const RECT& rect) {
     drawBevel(dc, frame, bevelStyle_, rings, pens);
 }
 
+void Panel::focusChanged(bool gained) {
+    if (showFocus_) invalidate();
+    Component::focusChanged(gained);
+}
+
 void Panel::drawFocus(HDC dc, const RECT& rect) {
     const int w = rect.right - rect.left;
     const int h = rect.bottom - rect.top;

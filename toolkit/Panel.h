@@ -68,6 +68,11 @@ public:
     Callback<Panel*, HDC, const RECT&> onPaintBackground;
 
 protected:
+    // The focus frame is painted from GetFocus() at paint time, so a panel
+    // repaints when it gains or loses the focus; otherwise the button that
+    // lost it keeps showing the old dotted frame.
+    void focusChanged(bool gained) override;
+
     // DrawTextA flags for the horizontal part of textAlign.
     UINT horizontalTextFlags() const;
 

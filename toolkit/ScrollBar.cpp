@@ -160,15 +160,18 @@ void ScrollBar::layoutThumb() {
         if (thumb_->height() != f) thumb_->resize(-1, f);
     }
 
+    // The thumb's own WS_VISIBLE bit, not IsWindowVisible: the scroll bar must
+    // keep its state right while its window or an ancestor is hidden.
+    const bool thumbShown = (thumb_->style() & WS_VISIBLE) != 0;
     if (page_ == range || !isEnabled()) {
-        if (thumb_->isVisible()) thumb_->show(false);
+        if (thumbShown) thumb_->show(false);
         decButton_->enable(false);
         incButton_->enable(false);
         return;
     }
     decButton_->enable(true);
     incButton_->enable(true);
-    if (!thumb_->isVisible()) thumb_->show(true);
+    if (!thumbShown) thumb_->show(true);
 
     const int start = vertical_ ? inner.top : inner.left;
     const int across = vertical_ ? inner.left : inner.top;
@@ -220,7 +223,7 @@ void ScrollBar::arrowStep(Button* arrow) {
 }
 
 void ScrollBar::pageTowardClick() {
-    if (!thumb_ || !thumb_->isVisible()) return;
+    if (!thumb_ || !(thumb_->style() & WS_VISIBLE)) return;
     const int click = alongAxis(clickX_, clickY_);
     const int thumbStart = vertical_ ? thumb_->y() : thumb_->x();
     const int thumbEnd = thumbStart + lengthOf(thumb_);

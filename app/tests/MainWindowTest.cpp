@@ -16,6 +16,7 @@
 #include "toolkit/Panel.h"
 #include "toolkit/TextWindow.h"
 #include "toolkit/Tooltips.h"
+#include "toolkit/tests/ScreenCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -635,39 +636,7 @@ TEST_F(MainWindowTest, ScreenshotAfterAReport) {
 
     RECT r;
     GetWindowRect(window->handle(), &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC copy = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP shot = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(copy, shot);
-    BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
-    std::set<uint32_t> colours(pixels, pixels + static_cast<size_t>(w) * h);
-    EXPECT_GT(colours.size(), 4u) << "the capture shows the window, not an empty screen";
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(w) * h * 4;
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(out) << path;
-    std::fwrite(&file, sizeof(file), 1, out);
-    std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
-    std::fwrite(bits, 4, static_cast<size_t>(w) * h, out);
-    std::fclose(out);
-    std::printf("screenshot: %s\n", path.c_str());
-    SelectObject(copy, old);
-    DeleteObject(shot);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
+    EXPECT_GT(captureScreenToBmp(r, path), 4u) << "the capture shows the window, not an empty screen";
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ struct ExportEntry {
 
 // A minimal PE32 DLL: headers in the first 0x200 bytes, one section at RVA
 // 0x1000 (file offset 0x200) holding the export directory and its tables.
-struct ImageSpec {
+struct ImageLayout {
     std::vector<ExportEntry> exports{{"zqtPluginInit", Kind::code}};
     uint16_t machine = 0x014C;
     uint16_t characteristics = 0x2102;   // executable, 32-bit, DLL
@@ -38,19 +38,19 @@ void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v);
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { put16(b, at, v & 0xFFFF); put16(b, at + 2, v >> 16); }
 uint32_t get32(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24); }
 
-std::vector<uint8_t> buildImage(const ImageSpec& spec)
+std::vector<uint8_t> buildImage(const ImageLayout& layout)
 {
     std::vector<uint8_t> b(sectionFileOffset + sectionRawSize, 0);
     b[0] = 'M'; b[1] = 'Z';
     put32(b, 0x3C, 0x40);
     put32(b, 0x40, 0x00004550);
     const size_t fh = 0x44;
-    put16(b, fh, spec.machine);
+    put16(b, fh, layout.machine);
     put16(b, fh + 2, 1);
     put16(b, fh + 16, 224);
-    put16(b, fh + 18, spec.characteristics);
+    put16(b, fh + 18, layout.characteristics);
     const size_t oh = fh + 20;
-    put16(b, oh, spec.magic);
+    put16(b, oh, layout.magic);
     put32(b, oh + 56, 0x2000);   // SizeOfImage
     put32(b, oh + 60, 0x200);    // SizeOfHeaders
     put32(b, oh + 92, 16);
@@ -63,7 +63,7 @@ std::vector<uint8_t> buildImage(const ImageSpec& spec)
     put32(b, sh + 20, sectionFileOffset);
 
     // Export directory (40 bytes), then functions, names, ordinals, strings.
-    const uint32_t n = uint32_t(spec.exports.size());
+    const uint32_t n = uint32_t(layout.exports.size());
     const uint32_t functions = sectionRva + 40;
     const uint32_t names = functions + 4 * n;
     const uint32_t ordinals = names + 4 * n;
@@ -78,7 +78,7 @@ std::vector<uint8_t> buildImage(const ImageSpec& spec)
     put32(b, d + 36, ordinals);
     std::vector<uint32_t> forwarderRvas;
     for (uint32_t i = 0; i < n; ++i) {
-        const ExportEntry& e = spec.exports[i];
+        const ExportEntry& e = layout.exports[i];
         std::memcpy(&b[fileAt(strings)], e.name.c_str(), e.name.size() + 1);
         put32(b, fileAt(names + 4 * i), strings);
         put16(b, fileAt(ordinals + 2 * i), i);
@@ -94,7 +94,7 @@ std::vector<uint8_t> buildImage(const ImageSpec& spec)
         }
         put32(b, fileAt(functions + 4 * i), address);
     }
-    if (spec.exportDirectory) {
+    if (layout.exportDirectory) {
         put32(b, oh + 96, sectionRva);
         put32(b, oh + 100, strings - sectionRva);   // the directory spans the forwarder texts
     }
@@ -109,20 +109,20 @@ PeExportLookup lookup(const std::vector<uint8_t>& image, const char* name = "zqt
 
 struct Row {
     const char* what;
-    ImageSpec spec;
+    ImageLayout layout;
     PeExportLookup expected;
 };
 
-ImageSpec withExports(std::vector<ExportEntry> exports) { ImageSpec s; s.exports = std::move(exports); return s; }
-ImageSpec withMachine(uint16_t m) { ImageSpec s; s.machine = m; return s; }
-ImageSpec withMagic(uint16_t m) { ImageSpec s; s.magic = m; return s; }
-ImageSpec withCharacteristics(uint16_t c) { ImageSpec s; s.characteristics = c; return s; }
-ImageSpec withoutExportDirectory() { ImageSpec s; s.exportDirectory = false; return s; }
+ImageLayout withExports(std::vector<ExportEntry> exports) { ImageLayout s; s.exports = std::move(exports); return s; }
+ImageLayout withMachine(uint16_t m) { ImageLayout s; s.machine = m; return s; }
+ImageLayout withMagic(uint16_t m) { ImageLayout s; s.magic = m; return s; }
+ImageLayout withCharacteristics(uint16_t c) { ImageLayout s; s.characteristics = c; return s; }
+ImageLayout withoutExportDirectory() { ImageLayout s; s.exportDirectory = false; return s; }
 
 TEST(PeExports, WellFormedImages)
 {
     const Row rows[] = {
-        {"only export", ImageSpec(), PeExportLookup::exported},
+        {"only export", ImageLayout(), PeExportLookup::exported},
         {"among others", withExports({{"aaa", Kind::code}, {"zqtPluginInit", Kind::code}, {"zzz", Kind::code}}), PeExportLookup::exported},
         {"forwarded", withExports({{"zqtPluginInit", Kind::forwarder}}), PeExportLookup::forwarded},
         {"address 0", withExports({{"zqtPluginInit", Kind::zeroAddress}}), PeExportLookup::notExported},
@@ -139,14 +139,14 @@ TEST(PeExports, WellFormedImages)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        EXPECT_STREQ(peExportLookupName(row.expected), peExportLookupName(lookup(buildImage(row.spec))));
+        EXPECT_STREQ(peExportLookupName(row.expected), peExportLookupName(lookup(buildImage(row.layout))));
     }
 }
 
 // Damage one field of a good image at a time.
 TEST(PeExports, DamagedHeadersAndTables)
 {
-    const std::vector<uint8_t> good = buildImage(ImageSpec());
+    const std::vector<uint8_t> good = buildImage(ImageLayout());
     const size_t d = exportDirectoryOffset;
     struct Damage {
         const char* what;

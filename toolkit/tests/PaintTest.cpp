@@ -8,6 +8,7 @@
 #include "toolkit/ScrollBar.h"
 
 #include "WidgetTest.h"
+#include "toolkit/tests/ScreenCapture.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -177,43 +178,12 @@ TEST_F(PaintTest, SampleWindowScreenshotForPeopleToLookAt) {
     RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump();
 
+    // The client area only: without a window manager nobody draws the
+    // caption, and the screen behind it would show through.
     RECT r;
-    GetWindowRect(window->handle(), &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC copy = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;   // bottom-up, as a .bmp file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP shot = CreateDIBSection(copy, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(copy, shot);
-    BitBlt(copy, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-
-    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
-    std::set<uint32_t> colours(pixels, pixels + static_cast<size_t>(w) * h);
-    EXPECT_GT(colours.size(), 8u) << "the capture shows the widgets, not an empty screen";
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(w) * h * 4;
-    FILE* out = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(out) << path;
-    std::fwrite(&file, sizeof(file), 1, out);
-    std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
-    std::fwrite(bits, 4, static_cast<size_t>(w) * h, out);
-    std::fclose(out);
-    std::printf("screenshot: %s\n", path.c_str());
-
-    SelectObject(copy, old);
-    DeleteObject(shot);
-    DeleteDC(copy);
-    ReleaseDC(nullptr, screen);
+    GetClientRect(window->handle(), &r);
+    MapWindowPoints(window->handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_GT(captureScreenToBmp(r, path), 8u) << "the capture shows the widgets, not an empty screen";
     delete window;
     DeleteObject(arial);
     DeleteObject(terminal);

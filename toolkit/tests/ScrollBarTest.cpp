@@ -46,7 +46,7 @@ TEST_F(ScrollBarTest, SetStateClampsAndHidesTheThumbWhenAllIsVisible) {
         EXPECT_EQ(bar->maximum(), row.eMax);
         EXPECT_EQ(bar->page(), row.ePage);
         EXPECT_EQ(bar->position(), row.ePos);
-        EXPECT_EQ(bar->thumb()->isVisible(), row.thumb);
+        EXPECT_EQ(shown(bar->thumb()), row.thumb);
         EXPECT_EQ(bar->decButton()->isEnabled(), row.thumb) << "arrows are off while all is visible";
         EXPECT_EQ(bar->incButton()->isEnabled(), row.thumb);
     }

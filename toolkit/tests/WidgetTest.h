@@ -62,10 +62,11 @@ class WidgetTest : public ::testing::Test {
 protected:
     void SetUp() override {
         baseline_ = cachedGdiObjects();
-        host = new Component("widget test", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 400, 300,
-                             nullptr);
+        // Hidden: without a window manager Wine waits two seconds for every
+        // top-level window that was mapped to be unmapped again.  Tests that
+        // need the screen show their own window.
+        host = new Component("widget test", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 0, 400, 300, nullptr);
         ASSERT_TRUE(host->handle());
-        SetForegroundWindow(host->handle());
         pump();
     }
     void TearDown() override {
@@ -79,6 +80,10 @@ protected:
 private:
     size_t baseline_ = 0;
 };
+
+// The window's own visibility bit (IsWindowVisible also needs every
+// ancestor shown, and the host stays hidden).
+inline bool shown(const Component* c) { return (c->style() & WS_VISIBLE) != 0; }
 
 // Records how often a callback fired, and what the sender looked like then.
 struct Counter {
