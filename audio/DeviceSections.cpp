@@ -64,11 +64,16 @@ BOOL CALLBACK onDriver(HACMDRIVERID driver, DWORD_PTR instance, DWORD support) {
 
 }  // namespace
 
-DeviceCaps waveInCaps(unsigned index) {
+namespace {
+
+// Wave-in and wave-out capabilities differ only in their structure type and
+// query function; both report formats and channels.
+template <class Caps>
+DeviceCaps waveCaps(MMRESULT(WINAPI* query)(UINT_PTR, Caps*, UINT), unsigned index) {
     DeviceCaps result;
-    WAVEINCAPSA caps;
+    Caps caps;
     std::memset(&caps, 0, sizeof caps);
-    result.result = waveInGetDevCapsA(index, &caps, sizeof caps);
+    result.result = query(index, &caps, sizeof caps);
     if (result.result == MMSYSERR_NOERROR) {
         result.name = productName(caps);
         result.bracketed = caps.dwFormats;
@@ -77,18 +82,11 @@ DeviceCaps waveInCaps(unsigned index) {
     return result;
 }
 
-DeviceCaps waveOutCaps(unsigned index) {
-    DeviceCaps result;
-    WAVEOUTCAPSA caps;
-    std::memset(&caps, 0, sizeof caps);
-    result.result = waveOutGetDevCapsA(index, &caps, sizeof caps);
-    if (result.result == MMSYSERR_NOERROR) {
-        result.name = productName(caps);
-        result.bracketed = caps.dwFormats;
-        result.angled = caps.wChannels;
-    }
-    return result;
-}
+}  // namespace
+
+DeviceCaps waveInCaps(unsigned index) { return waveCaps(waveInGetDevCapsA, index); }
+
+DeviceCaps waveOutCaps(unsigned index) { return waveCaps(waveOutGetDevCapsA, index); }
 
 DeviceCaps auxCaps(unsigned index) {
     DeviceCaps result;
