@@ -1,5 +1,8 @@
 #include "foundation/Win32.h"
 
+#include "audio/DeviceSections.h"
+#include "audio/MixerSection.h"
+#include "audio/SoundCardConfig.h"
 #include "inventory/SystemSection.h"
 #include "report/GenerateReport.h"
 #include "report/PathsSection.h"
@@ -27,12 +30,22 @@ void generateReport(ReportDocument& document) {
     // is kept for step 15), 64-bit system files under WOW64, shared files,
     // driver files and registry, application and user data, shortcuts.
 
-    // Steps 13-14 (audio): mixers, sound-card configuration files.
+    // Step 13: mixers with their lines and controls.
+    document.appendLine("", false);
+    document.appendLine("System mixers:", false);
+    writeMixerSection(document);
 
-    // Step 15: empty line, wave and aux devices (audio), then the receiver
-    // probe for every system file ending in "API.DLL" (receiver).
+    // Step 14: the sound-card configuration file of every receiver folder in
+    // the user's documents, then in the two plug-in folders.
+    writeSoundCardSections(document);
 
-    // Step 16 (audio): audio codecs.
+    // Step 15: empty line, wave and aux devices, then the receiver probe for
+    // every system file ending in "API.DLL" (receiver).
+    document.appendLine("", false);
+    writeWaveAuxSections(document);
+
+    // Step 16: audio codecs (the section writes its own empty line and heading).
+    writeCodecSection(document);
 
     // Step 17: the finished report into the view, default cursor, the
     // buttons that need a report, the caller's error mode back.

@@ -1,0 +1,35 @@
+// The wave-in, wave-out and aux device blocks and the "ACM system" codec
+// section.
+#pragma once
+
+#include "audio/LineWriter.h"
+#include "foundation/String.h"
+#include "foundation/Win32.h"
+
+#include <mmsystem.h>
+
+class ReportDocument;
+
+// What one device's capability query gave: the result and, on success, the
+// name and the two numbers its line shows.
+struct DeviceCaps {
+    MMRESULT result = MMSYSERR_ERROR;
+    String name;
+    DWORD bracketed = 0;   // wave: dwFormats, aux: wTechnology
+    DWORD angled = 0;      // wave: wChannels, aux: dwSupport
+};
+using DeviceCapsQuery = DeviceCaps (*)(unsigned index);
+
+DeviceCaps waveInCaps(unsigned index);
+DeviceCaps waveOutCaps(unsigned index);
+DeviceCaps auxCaps(unsigned index);
+
+// One block: nothing at all for no devices, else the heading and one line per
+// device (its capabilities or "ERR:" and the code).
+void writeDeviceBlock(LineWriter& out, const char* heading, unsigned count, DeviceCapsQuery query);
+
+void writeWaveAuxSections(ReportDocument& document);
+void writeWaveAuxLines(LineWriter& out);
+
+void writeCodecSection(ReportDocument& document);
+void writeCodecLines(LineWriter& out);

@@ -1,0 +1,27 @@
+// "System audio mixers": every mixer, its destination and source lines, and
+// every control with type, bounds, flags and current setting.
+#pragma once
+
+#include "audio/LineWriter.h"
+#include "foundation/Win32.h"
+
+#include <mmsystem.h>
+
+class ReportDocument;
+
+// The mixer functions the section calls.  The program uses winmm's; tests put
+// in their own to produce failures no real driver gives on demand.
+struct MixerCalls {
+    UINT(WINAPI* getNumDevs)();
+    MMRESULT(WINAPI* open)(LPHMIXER, UINT, DWORD_PTR, DWORD_PTR, DWORD);
+    MMRESULT(WINAPI* close)(HMIXER);
+    MMRESULT(WINAPI* getDevCaps)(UINT_PTR, LPMIXERCAPSA, UINT);
+    MMRESULT(WINAPI* getLineInfo)(HMIXEROBJ, LPMIXERLINEA, DWORD);
+    MMRESULT(WINAPI* getLineControls)(HMIXEROBJ, LPMIXERLINECONTROLSA, DWORD);
+    MMRESULT(WINAPI* getControlDetails)(HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD);
+};
+
+const MixerCalls& winmmMixerCalls();
+
+void writeMixerSection(ReportDocument& document);
+void writeMixerLines(LineWriter& out, const MixerCalls& calls = winmmMixerCalls());
