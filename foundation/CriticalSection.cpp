@@ -2,6 +2,7 @@
 
 #include "foundation/Win32.h"
 
+static_assert(alignof(CRITICAL_SECTION) <= 8, "the storage is 8-byte aligned");
 static_assert(sizeof(CRITICAL_SECTION) <= CriticalSection::storageSize,
               "CriticalSection storage too small for CRITICAL_SECTION");
 

@@ -25,7 +25,10 @@ public:
     static constexpr size_t storageSize = 64;
 
 private:
-    alignas(std::max_align_t) unsigned char storage_[storageSize];
+    // A fixed alignment: MinGW's std::max_align_t changes with the order in
+    // which <windows.h> and the C++ headers are included, and a class that
+    // holds a CriticalSection must have the same layout in every source file.
+    alignas(8) unsigned char storage_[storageSize];
 };
 
 // Holds a CriticalSection for one scope.

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 
+static_assert(alignof(std::recursive_mutex) <= 8, "the storage is 8-byte aligned");
 static_assert(sizeof(std::recursive_mutex) <= CriticalSection::storageSize,
               "CriticalSection storage too small for std::recursive_mutex");
 

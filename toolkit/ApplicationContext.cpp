@@ -1,8 +1,10 @@
 #include "toolkit/ApplicationContext.h"
 
+#include "foundation/CriticalSection.h"
+#include "foundation/TaggedObject.h"
+
 #include "toolkit/CommandLine.h"
 #include "toolkit/DebugOutput.h"
-#include "toolkit/Element.h"
 #include "toolkit/TypeTags.h"
 
 #include <atomic>
@@ -10,21 +12,6 @@
 #include <cstdio>
 #include <cstring>
 
-#if __has_include("foundation/CriticalSection.h")
-#include "foundation/CriticalSection.h"
-#else
-// Stand-in until the foundation's wrapper lands.
-class CriticalSection {
-public:
-    CriticalSection() { InitializeCriticalSection(&section_); }
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
-    void enter() { EnterCriticalSection(&section_); }
-    void leave() { LeaveCriticalSection(&section_); }
-
-private:
-    CRITICAL_SECTION section_;
-};
-#endif
 
 namespace {
 
@@ -89,8 +76,8 @@ void ApplicationContext::setTooltips(Tooltips* tooltips, void (*destroy)(Tooltip
 
 void ApplicationContext::setDebugOptions(bool enable, const char* logPath) {
     debugEnabled_ = enable;
-    // The profiler the original design attaches here belongs to code this
-    // program does not contain; nothing else is switched on.
+    // No profiler is attached here: this program contains no profiling
+    // code, so the flag and the log path are all there is to switch.
     if (logPath) {
         std::strncpy(logPath_, logPath, sizeof(logPath_) - 1);
         logPath_[sizeof(logPath_) - 1] = 0;
@@ -139,7 +126,7 @@ void ApplicationContext::writeTraceLine(const char* line) {
     CloseHandle(file);
 }
 
-void ApplicationContext::trace(const Element* object, int indentDelta, const char* format, ...) {
+void ApplicationContext::trace(const TaggedObject* object, int indentDelta, const char* format, ...) {
     if (!debugEnabled_ && logPath_[0] == 0) return;
 
     DWORD thread = GetCurrentThreadId();

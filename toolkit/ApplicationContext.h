@@ -13,9 +13,9 @@
 #include "foundation/Win32.h"
 #include "toolkit/ResourceCache.h"
 
-class Element;
-class Tooltips;   // the shared tooltip window object, built by the tooltip code
 class CriticalSection;
+class TaggedObject;
+class Tooltips;   // the shared tooltip window object, built by the tooltip code
 
 class ApplicationContext {
 public:
@@ -52,7 +52,7 @@ public:
     // Writes one numbered, time-stamped trace line naming `object` and its
     // type, when tracing is on.  indentDelta > 0 indents this line and the
     // following ones; < 0 un-indents after this line.
-    void trace(const Element* object, int indentDelta, const char* format, ...)
+    void trace(const TaggedObject* object, int indentDelta, const char* format, ...)
         __attribute__((format(printf, 4, 5)));
 
     // Borrowed GDI objects, shared per colour (see ResourceCache).
@@ -79,7 +79,11 @@ private:
     double elapsedMilliseconds() const;
     void writeTraceLine(const char* line);
 
-    CriticalSection* traceLock_;   // guards the trace, the one part used from several threads
+    // Guards the trace, the one part used from several threads.  Held by
+    // pointer: CriticalSection's alignment follows std::max_align_t, which
+    // MinGW defines differently depending on header order, so embedding it
+    // would give this class a different layout in different sources.
+    CriticalSection* traceLock_;
     LARGE_INTEGER frequency_{};
     LARGE_INTEGER start_{};
     char logPath_[1024];

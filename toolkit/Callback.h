@@ -13,17 +13,18 @@ class Callback {
 public:
     Callback() { clear(); }
 
-    template <class T>
-    void bind(T* target, void (T::*method)(Args...)) {
+    // The method may belong to a base class of the target's class.
+    template <class T, class U>
+    void bind(T* target, void (U::*method)(Args...)) {
         static_assert(sizeof(method) <= sizeof(storage_), "member pointer too large");
         if (!target || !method) {
             clear();
             return;
         }
-        target_ = target;
+        target_ = static_cast<U*>(target);
         std::memset(storage_, 0, sizeof(storage_));
         std::memcpy(storage_, &method, sizeof(method));
-        thunk_ = &invoke<T>;
+        thunk_ = &invoke<U>;
     }
 
     void clear() {

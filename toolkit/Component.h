@@ -4,7 +4,9 @@
 //
 // Every native message goes through handleMessage(), which turns it into the
 // virtual operations below; their defaults invoke the on... callbacks.
-// Derived widgets override operations and append their own after text().
+// Derived widgets override operations and append their own after
+// textLength().  (setText has two overloads: an override of one needs
+// `using Component::setText;` to keep the other visible.)
 #pragma once
 
 #include "foundation/String.h"

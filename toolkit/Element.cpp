@@ -49,7 +49,6 @@ Element::~Element() {
     baseColor_ = bevelDepth_ = relief_ = inherited;
 }
 
-void Element::setTypeTag(unsigned tag) { typeTag_ = tag; }
 void Element::mouseDown(unsigned, int, int) {}
 void Element::mouseUp(unsigned, int, int) {}
 void Element::rightMouseDown(unsigned, int, int) {}

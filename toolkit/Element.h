@@ -6,10 +6,11 @@
 // and brushes are borrowed from the application's caches, never created here.
 #pragma once
 
+#include "foundation/TaggedObject.h"
 #include "foundation/Win32.h"
 #include "toolkit/Graphics.h"
 
-class Element {
+class Element : public TaggedObject {
 public:
     // The "inherited" value of colour, depth and relief attributes.
     static constexpr int inherited = -1;
@@ -20,9 +21,9 @@ public:
     // three bevel rings).  With a parent: every attribute inherited.
     explicit Element(Element* parent);
 
-    // Virtual operations.  Mouse operations do nothing at this level; the
-    // setters store and rebuild derived GDI objects.
-    virtual void setTypeTag(unsigned tag);
+    // Virtual operations (after TaggedObject's setTypeTag).  Mouse operations
+    // do nothing at this level; the setters store and rebuild derived GDI
+    // objects.
     virtual void mouseDown(unsigned keys, int x, int y);
     virtual void mouseUp(unsigned keys, int x, int y);
     virtual void rightMouseDown(unsigned keys, int x, int y);
@@ -37,11 +38,8 @@ public:
     virtual void setBevelDepth(int depth);
     virtual void setBaseColor(int colour);
     virtual void setRelief(int relief);
-    virtual ~Element();
+    ~Element() override;
 
-    unsigned typeTag() const { return typeTag_; }
-    // The tag word itself, for probing memory that may not be an Element.
-    const unsigned& typeTagRef() const { return typeTag_; }
 
     // Resolved attributes: the own value, or the parent's when inherited.
     int baseColor() const;
@@ -79,7 +77,6 @@ protected:
 private:
     void releaseBevelPens();
 
-    unsigned typeTag_ = 0;   // first field: fromHandle() probes it behind a guard
     int baseColor_;
     int faceColor_;
     int textColor_;

@@ -103,8 +103,10 @@ Window* Window::windowFromHandle(HWND window) {
     if (!object) return nullptr;
     // Foreign windows keep anything in their user data; only a readable word
     // in our tag range identifies one of ours.
-    const unsigned* tagWord = &static_cast<Element*>(object)->typeTagRef();
-    unsigned tag = IsBadReadPtr(tagWord, sizeof(unsigned)) ? 0 : *tagWord;
+    // The tag sits in the TaggedObject header that begins every toolkit
+    // object; the whole header must be readable before it is looked at.
+    const TaggedObject* header = static_cast<Element*>(object);
+    unsigned tag = IsBadReadPtr(header, sizeof(TaggedObject)) ? 0 : header->typeTag();
     if (tag < TypeTag::first || tag > TypeTag::last) return nullptr;
     return object;
 }
