@@ -9,6 +9,10 @@
 #include "foundation/SystemQueries.h"
 #include "foundation/Win32.h"
 #include "hostile/tests/ReportRuns.h"
+#include "repair/PluginPathRepair.h"
+#include "repair/RepairPlatform.h"
+#include "repair/StartupFileText.h"
+#include "report/ReportDocument.h"
 #include "report/tests/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,6 +26,7 @@ namespace {
 const char* const pluginFolder = "C:\\hostile-plugins";
 
 std::vector<std::string> cleanHeadings;
+std::vector<std::string> cleanLines;
 
 std::string lower(std::string text) {
     for (char& c : text) c = (char)std::tolower((unsigned char)c);
@@ -111,6 +116,7 @@ protected:
         resetInstallation();
         const ReportRun clean = runReports();
         cleanHeadings = headings(clean.lists);
+        cleanLines = clean.lists;
     }
 
     void SetUp() override { resetInstallation(); }
@@ -132,7 +138,7 @@ protected:
         DeleteFileA(log.c_str());
     }
 
-    static bool sectionInBuild(const char* heading) { return hasLine(cleanHeadings, heading); }
+    static bool sectionInBuild(const char* heading) { return hasLine(cleanLines, heading); }
 
     // The three rules every fixture must keep.
     static void expectComplete(const ReportRun& run, bool logWritable = true) {
@@ -477,6 +483,59 @@ TEST_F(HostileReport, SilentOutputIntoABrokenPipe) {
     CloseHandle(process.hProcess);
     EXPECT_EQ(WAIT_OBJECT_0, waited);
     EXPECT_EQ(0u, exitCode);
+}
+
+}  // namespace
+
+namespace {
+
+// The repair on Windows 95/98 rewrites C:\autoexec.bat.  Read-only (as some
+// installers and virus checkers leave it), the file must come out entirely
+// old, with the error line, or entirely new; never half and half, and
+// nothing may be left beside it.
+class Windows98Platform : public RepairPlatform {
+public:
+    WindowsVersionClass versionClass() override { return 1; }
+};
+
+std::vector<std::string> filesBesideStartupFile() {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA("C:\\*", &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(HostileRepair, ReadOnlyStartupFile) {
+    const char* path = "C:\\autoexec.bat";
+    const std::string oldText = "@ECHO OFF\r\nSET ZQT_PLUGIN_PATH=C:\\OLD\r\nPATH C:\\DOS\r\n";
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    writeWholeFile(path, oldText);
+    const std::vector<std::string> before = filesBesideStartupFile();
+    ASSERT_TRUE(SetFileAttributesA(path, FILE_ATTRIBUTE_READONLY));
+
+    Windows98Platform platform;
+    ReportDocument document(false);
+    const bool written = writePluginPathVariable(document, "C:\\NEW", platform);
+    SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+    const std::string now = readWholeFile(path);
+    DeleteFileA(path);
+
+    if (written) {
+        EXPECT_EQ(rewriteStartupFileText(oldText, "C:\\NEW"), now);
+    } else {
+        EXPECT_EQ(oldText, now);
+        EXPECT_GE(document.summaryLines().count(), 1u);
+    }
+    std::vector<std::string> after = filesBesideStartupFile();
+    after.push_back("autoexec.bat");
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(before, after) << "files left beside the start-up file";
 }
 
 }  // namespace
