@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <cctype>
 #include <random>
 
@@ -55,56 +56,75 @@ void setRegistryValue(HKEY root, const char* keyPath, const char* name, DWORD ty
     RegCloseKey(key);
 }
 
-void deleteTree(const std::string& path) {
-    // Links are removed as links, never followed: a loop fixture would
-    // otherwise take the walk round and round.
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        DeleteFileA(path.c_str());
-        return;
-    }
-    if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        WIN32_FIND_DATAA found;
-        HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-        if (find != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = found.cFileName;
-                if (name != "." && name != "..") deleteTree(path + "\\" + name);
-            } while (FindNextFileA(find, &found));
-            FindClose(find);
-        }
-    }
-    RemoveDirectoryA(path.c_str());
+std::wstring widePath(const std::string& ansi) {
+    // Paths built by the tests are plain ASCII; "\\?\" lifts MAX_PATH.
+    return L"\\\\?\\" + std::wstring(ansi.begin(), ansi.end());
 }
 
-// Wine makes a missing documents folder again as a link to the Unix home
-// folder, and Win32 cannot remove such a link (RemoveDirectory refuses, and
-// the walk above never follows it).  It is removed on the Unix side with rm,
-// which Wine starts like any program, and the plain folder is made again, so
-// that later runs do not write through the link.
+// Runs a Unix command on files of the prefix: Wine starts native programs
+// like Windows ones, and only the Unix side can make or remove a symbolic
+// link that Win32 sees as a folder.  The handle Wine gives for a native
+// program cannot be waited for, so the caller says when the work shows.
+void runUnix(const std::string& program, const std::vector<std::wstring>& paths, const std::function<bool()>& done) {
+    typedef char*(CDECL * UnixName)(LPCWSTR);
+    auto unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
+    ASSERT_NE(nullptr, unixName) << "not running under Wine";
+    std::string commandLine = "Z:\\bin\\" + program;
+    for (const std::wstring& path : paths) {
+        char* unixPath = unixName(path.c_str());
+        ASSERT_NE(nullptr, unixPath);
+        commandLine += std::string(" \"") + unixPath + "\"";
+        HeapFree(GetProcessHeap(), 0, unixPath);
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    for (int i = 0; i < 200 && !done(); ++i) Sleep(50);
+    EXPECT_TRUE(done()) << commandLine;
+}
+
+bool missing(const std::wstring& path) { return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; }
+
+// Wide calls with the "\\?\" prefix: the fixtures hold paths past MAX_PATH
+// and names the ANSI code page cannot spell.  Links are removed as links,
+// never followed: a loop fixture would otherwise take the walk round and
+// round, and a link to a real folder would be emptied.
+void deleteTreeWide(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return;
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // RemoveDirectory refuses a Unix link under Wine.
+        if (!RemoveDirectoryW(path.c_str()) && !DeleteFileW(path.c_str()))
+            runUnix("rm -f", {path}, [&] { return missing(path); });
+        return;
+    }
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = found.cFileName;
+            if (name != L"." && name != L"..") deleteTreeWide(path + L"\\" + name);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryW(path.c_str());
+}
+
+void deleteTree(const std::string& path) { deleteTreeWide(widePath(path)); }
+
 void restoreDocumentsFolder(const std::string& documents) {
     const DWORD attributes = GetFileAttributesA(documents.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
-    if (attributes != INVALID_FILE_ATTRIBUTES) {
-        typedef char*(CDECL * UnixName)(LPCWSTR);
-        auto unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
-        ASSERT_NE(nullptr, unixName) << "a link in place of the documents folder outside Wine";
-        std::wstring wide(documents.begin(), documents.end());
-        char* unixPath = unixName(wide.c_str());
-        ASSERT_NE(nullptr, unixPath);
-        std::string commandLine = std::string("Z:\\bin\\rm -f \"") + unixPath + "\"";
-        HeapFree(GetProcessHeap(), 0, unixPath);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &process));
-        WaitForSingleObject(process.hProcess, 30000);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
+    if (attributes != INVALID_FILE_ATTRIBUTES) deleteTree(documents);
     CreateDirectoryA(documents.c_str(), nullptr);
     const DWORD now = GetFileAttributesA(documents.c_str());
     EXPECT_TRUE(now != INVALID_FILE_ATTRIBUTES && !(now & FILE_ATTRIBUTE_REPARSE_POINT));
@@ -369,9 +389,9 @@ TEST_F(HostileReport, DirectoryTreesWithLoopsLongPathsAndForeignNames) {
     if (!sectionInBuild("User data:")) GTEST_SKIP() << "user-data section not in this build";
     const std::string base = documentsFolder() + "\\Brelvanx";
     CreateDirectoryA(base.c_str(), nullptr);
-    typedef BOOLEAN(WINAPI * CreateLink)(LPCSTR, LPCSTR, DWORD);
-    auto createLink = (CreateLink)(void*)GetProcAddress(GetModuleHandleA("kernel32"), "CreateSymbolicLinkA");
-    if (createLink) createLink((base + "\\loop").c_str(), base.c_str(), 1 /* directory */);
+    // loop -> its own folder: a walk that follows links never ends.
+    const std::wstring loop = widePath(base + "\\loop");
+    runUnix("ln -s", {widePath(base), loop}, [&] { return !missing(loop); });
 
     std::wstring deep = L"\\\\?\\";
     for (const char* p = base.c_str(); *p; ++p) deep += (wchar_t)(unsigned char)*p;
