@@ -3,7 +3,10 @@
 #include "audio/DeviceSections.h"
 #include "audio/MixerSection.h"
 #include "audio/SoundCardConfig.h"
+#include "foundation/TextList.h"
+#include "inventory/InstallationInventory.h"
 #include "inventory/SystemSection.h"
+#include "receiver/ReceiverProbe.h"
 #include "report/GenerateReport.h"
 #include "report/PathsSection.h"
 #include "report/ReportDocument.h"
@@ -29,6 +32,8 @@ void generateReport(ReportDocument& document) {
     // Steps 5-12 (inventory): installation directories, system files (list B
     // is kept for step 15), 64-bit system files under WOW64, shared files,
     // driver files and registry, application and user data, shortcuts.
+    TextList systemFiles;
+    writeInstallationInventory(document, systemFiles);
 
     // Step 13: mixers with their lines and controls.
     document.appendLine("", false);
@@ -43,6 +48,7 @@ void generateReport(ReportDocument& document) {
     // every system file ending in "API.DLL" (receiver).
     document.appendLine("", false);
     writeWaveAuxSections(document);
+    searchForReceivers(document, systemFiles);
 
     // Step 16: audio codecs (the section writes its own empty line and heading).
     writeCodecSection(document);

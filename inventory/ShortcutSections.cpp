@@ -1,0 +1,103 @@
+#include "inventory/ShortcutSections.h"
+
+#include "foundation/Files.h"
+#include "foundation/SystemQueries.h"
+#include "foundation/TextList.h"
+#include "foundation/Win32.h"
+#include "inventory/InstallationInventory.h"
+#include "receiver/FileDescription.h"
+#include "report/ReportDocument.h"
+
+#include <objbase.h>
+#include <objidl.h>
+#include <shlobj.h>
+
+namespace {
+
+// Desktop entries whose upper-cased names start with one of these.
+const char* const desktopPrefixes[] = {"BRELVANX", "Q8", "ZNQ8"};
+
+void desktopMatches(TextList& list, int csidl)
+{
+    const String folder = specialFolderPath(csidl);
+    if (folder.isEmpty())
+        return;   // "" + "\" would search the root of the current drive
+    for (const char* prefix : desktopPrefixes)
+        addFolderMatches(list, folder, prefix);
+    list.removeAdjacentDuplicates();
+}
+
+void startMenuFiles(TextList& list, int csidl)
+{
+    const String folder = specialFolderPath(csidl);
+    if (!folder.isEmpty())
+        findFilesRecursively(folder + "\\Brelvanx", list, true);
+}
+
+void writeSection(ReportDocument& document, const char* title, const TextList& list, bool shortcuts)
+{
+    if (list.count() == 0)
+        return;
+    document.appendLine("", false);
+    document.appendLine(title, false);
+    for (unsigned i = 0; i < list.count(); ++i)
+        document.appendLine(shortcuts ? describeShortcut(list.get(i)) : describeFile(list.get(i), false), false);
+}
+
+}  // namespace
+
+String describeShortcut(const String& path)
+{
+    IShellLinkA* link = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                reinterpret_cast<void**>(&link))) || link == nullptr)
+        return String();
+
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) && file != nullptr) {
+        // IPersistFile takes only wide paths; the ANSI path converts through
+        // the ANSI code page, as the file system would have done.
+        WCHAR widePath[1024];
+        if (path.toWide(widePath, 1024, CP_ACP) > 0)
+            file->Load(widePath, STGM_READ);   // a failed load makes the queries below fail
+        file->Release();
+    }
+
+    String text;
+    char buffer[1024];
+    buffer[0] = 0;
+    if (SUCCEEDED(link->GetPath(buffer, sizeof buffer, nullptr, 0))) {
+        buffer[sizeof buffer - 1] = 0;
+        text = buffer;
+    }
+    buffer[0] = 0;
+    if (SUCCEEDED(link->GetWorkingDirectory(buffer, sizeof buffer))) {
+        buffer[sizeof buffer - 1] = 0;
+        text += String(" [") + buffer + "]";
+    }
+    link->Release();
+    return describeFile(path, false) + ": " + text;
+}
+
+void writeShortcutSections(ReportDocument& document)
+{
+    // S_FALSE (already initialised on this thread) also counts and must be
+    // balanced; a failure (another apartment model) must not be.
+    const HRESULT initialised = CoInitialize(nullptr);
+
+    TextList list;
+    desktopMatches(list, CSIDL_DESKTOPDIRECTORY);
+    writeSection(document, "Desktop shortcuts:", list, false);
+    list.clear();
+    desktopMatches(list, CSIDL_COMMON_DESKTOPDIRECTORY);
+    writeSection(document, "Common desktop shortcuts:", list, true);
+    list.clear();
+    startMenuFiles(list, CSIDL_PROGRAMS);
+    writeSection(document, "Start menu shortcuts:", list, true);
+    list.clear();
+    startMenuFiles(list, CSIDL_COMMON_PROGRAMS);
+    writeSection(document, "All users Start menu shortcuts:", list, true);
+
+    if (SUCCEEDED(initialised))
+        CoUninitialize();
+}

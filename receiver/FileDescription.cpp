@@ -1,0 +1,157 @@
+#include "receiver/FileDescription.h"
+
+#include "foundation/FileStream.h"
+#include "foundation/FileTime.h"
+#include "foundation/Files.h"
+#include "foundation/ForeignCallGuard.h"
+#include "foundation/Win32.h"
+#include "receiver/PluginHosts.h"
+
+#include <cstring>
+
+namespace {
+
+// SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX: a library that cannot be
+// loaded (missing dependency, bad image, empty floppy drive) must not put up
+// a system message box while the report runs unattended.
+const UINT quietErrorMode = 0x8001;
+
+class FileByteSource : public ByteSource {
+public:
+    explicit FileByteSource(FileStream& file) : file_(file), size_(file.size()) {}
+    uint64_t size() const override { return size_; }
+    bool readAt(uint64_t offset, void* buffer, size_t count) override
+    {
+        if (offset > size_ || count > size_ - offset)
+            return false;
+        if (count == 0)
+            return true;
+        if (!file_.seek(offset) || file_.position() != offset)
+            return false;
+        char* out = static_cast<char*>(buffer);
+        while (count > 0) {
+            const uint32_t chunk = count > 0x10000 ? 0x10000 : uint32_t(count);
+            const uint32_t got = file_.read(out, chunk);
+            if (got == 0)
+                return false;
+            out += got;
+            count -= got;
+        }
+        return true;
+    }
+
+private:
+    FileStream& file_;
+    uint64_t size_;
+};
+
+// Everything the guarded call needs and leaves behind.  Plain data only: after
+// a caught fault the guard discards the stack between itself and the fault,
+// so nothing in the guarded function may need a destructor.
+struct PluginCall {
+    const char* path;
+    HMODULE module;
+    int answeredText;      // -1: no answer
+    char name[pluginNameBufferSize];
+};
+
+void loadAndAskPlugin(void* context)
+{
+    PluginCall& call = *static_cast<PluginCall*>(context);
+    // The altered search path makes the plug-in's own folder the first place
+    // its dependencies are looked for, instead of this program's folder and
+    // the current folder, which an attacker may control as easily.
+    call.module = LoadLibraryExA(call.path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (call.module == nullptr)
+        return;
+    ZqtPluginInit init = reinterpret_cast<ZqtPluginInit>(
+        reinterpret_cast<void*>(GetProcAddress(call.module, "zqtPluginInit")));
+    if (init == nullptr)
+        return;
+    for (int k = 0; k < pluginHostCount; ++k) {
+        std::memset(call.name, 0, sizeof call.name);
+        if (init(pluginInterfaceVersion, pluginHostTexts[k], call.name, pluginNameBufferSize) != 0) {
+            call.answeredText = k;
+            return;
+        }
+    }
+}
+
+String fullPathOf(const String& path)
+{
+    char buffer[1024];
+    char* namePart = nullptr;
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
+    if (length == 0 || length >= sizeof buffer)
+        return path;
+    return String(buffer, length);
+}
+
+// Appends " ZQT error" and/or the plug-in's identity to line.  The file is
+// held open, without write sharing, from the export check until the library
+// is mapped, so what is loaded is what was checked.
+void probePlugin(const String& path, String& line)
+{
+    const String fullPath = fullPathOf(path);
+    FileStream file(fullPath, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
+    if (!file.isOpen())
+        return;
+    FileByteSource source(file);
+    if (findPeExport(source, "zqtPluginInit") != PeExportLookup::exported)
+        return;
+
+    PluginCall call;
+    call.path = fullPath.c_str();
+    call.module = nullptr;
+    call.answeredText = -1;
+    std::memset(call.name, 0, sizeof call.name);
+    const bool clean = callGuarded(loadAndAskPlugin, &call);
+
+    String identity;
+    if (call.answeredText >= 0) {
+        // The plug-in owes us a terminating zero but is not trusted to write
+        // one: the name ends at the buffer's end at the latest.
+        const void* end = std::memchr(call.name, 0, sizeof call.name);
+        const size_t length = end ? size_t(static_cast<const char*>(end) - call.name) : sizeof call.name;
+        identity = String(" \"") + String(call.name, length) + "\" ";
+        if (call.answeredText != 0)
+            identity += String("<") + String::decimal(call.answeredText) + ">";
+    }
+    if (!clean)
+        line += " ZQT error";
+    if (!identity.isEmpty())
+        line += String(" ") + identity;
+}
+
+}  // namespace
+
+PeExportLookup pluginExportLookup(const String& path)
+{
+    FileStream file(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_ATTRIBUTE_NORMAL);
+    if (!file.isOpen())
+        return PeExportLookup::unreadable;
+    FileByteSource source(file);
+    return findPeExport(source, "zqtPluginInit");
+}
+
+String describeFile(const String& path, bool showFullPath)
+{
+    String line = (showFullPath ? path : path.fileNamePart()) + ": ";
+    WIN32_FIND_DATAA found;
+    if (!fileExists(path, &found))
+        return line;   // missing, or a directory
+
+    const uint64_t size = uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
+    line += sizeText(int64_t(size)) + ", ";
+    const String version = fileVersionText(path, false);
+    if (!version.isEmpty())
+        line += String("ver. ") + version + ", ";
+    // The directory entry's time is universal time; it is shown as it is.
+    const FileTime written(found.ftLastWriteTime);
+    line += written.formatDate() + " " + written.formatTime();
+
+    const UINT previousMode = SetErrorMode(quietErrorMode);
+    probePlugin(path, line);
+    SetErrorMode(previousMode);
+    return line;
+}

@@ -1,0 +1,32 @@
+// The receiver search: loads one receiver API library, counts the attached
+// receivers and, for each, dumps its controller registers, tells whether its
+// synthesisers are locked, prints its EEPROM calibration table and its device
+// name.  Every call into the library runs inside the structured-exception
+// guard, so a faulting library costs one report line, not the report.
+#pragma once
+
+#include "foundation/String.h"
+
+class ReportDocument;
+class TextList;
+
+struct ReceiverProbeSettings {
+    // Wait after powering a receiver up, before tuning it: its synthesisers
+    // need the time to lock.  Tests that do not measure it pass 0.
+    unsigned settleMilliseconds = 1000;
+    // Receivers probed per library at most.  Each one costs the settle time,
+    // so a broken driver that reports billions must not keep the report busy
+    // for hours; no PC has more of these receivers attached than this.
+    int maxReceivers = 16;
+};
+
+// libraryPath: the library's full path (a "System files found:" entry ending
+// in "API.DLL").  The library is never unloaded.
+void probeReceivers(ReportDocument& document, const String& libraryPath);
+void probeReceivers(ReportDocument& document, const String& libraryPath,
+                    const ReceiverProbeSettings& settings);
+
+// The report's receiver search: the heading "Searching for receivers:" and a
+// probe of every entry of systemFiles (the "System files found:" list) whose
+// last seven characters are exactly "API.DLL".
+void searchForReceivers(ReportDocument& document, const TextList& systemFiles);
