@@ -217,4 +217,7 @@ public:
     // For the tooltip code: whether this component is already a tool.
     bool tooltipRegistered() const { return tooltipRegistered_; }
     void setTooltipRegistered(bool on) { tooltipRegistered_ = on; }
+    // Makes the component a tool of the shared tooltip window (once) and sets
+    // its tip text.  Defined with the tooltip code (Tooltips.cpp).
+    void setTooltip(const char* text);
 };

@@ -1,0 +1,278 @@
+#include "app/MainWindow.h"
+
+#include "app/ProgramTexts.h"
+#include "foundation/TextList.h"
+#include "repair/PluginPathRepair.h"
+#include "report/GenerateReport.h"
+#include "toolkit/ApplicationContext.h"
+#include "toolkit/Button.h"
+#include "toolkit/Graphics.h"
+#include "toolkit/Memo.h"
+#include "toolkit/MessageDialog.h"
+#include "toolkit/Panel.h"
+#include "toolkit/TextWindow.h"
+#include "toolkit/Tooltips.h"
+
+namespace {
+
+constexpr COLORREF green = 0x00FF00;
+constexpr COLORREF yellow = 0x00FFFF;
+
+struct ButtonText {
+    const char* caption;
+    const char* tooltip;
+};
+
+const ButtonText buttonTexts[MainWindow::buttonCount] = {
+    {"Get\nInfo", "Create diagnostic report"},
+    {"ZQT\nrepair", "Repair the ZQT subsystem if needed"},
+    {"Copy\nreport", "Copy the report to the clipboard"},
+    {"Save\nreport", "Save the report"},
+    {"About", "About"},
+    {"Help", "Help"},
+};
+
+const char separatorLine[] = "------------- details follow ----------------";
+
+// The spinner carries over from one report to the next (and from one window
+// to the next); plain zero-initialised data, so nothing has to construct it.
+unsigned spinnerIndex = 0;
+DWORD lastSpinnerTick = 0;
+
+}  // namespace
+
+MainWindow::MainWindow(bool silent)
+    : Component("Q8 Diagnostics Tool", silent ? silentStyle : visibleStyle, 0, 0, 0, 700, 400, nullptr),
+      silent_(silent) {
+    icon_ = LoadIconA(application().instance(), MAKEINTRESOURCEA(iconResource));
+    SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+
+    setTextColor(green);
+    windowFont_ = createFont(14, "Terminal", false, false, false, false, FIXED_PITCH, 0);
+    setFont(windowFont_);
+    toolbarFont_ = createFont(12, "Arial", true, false, false, false, 0, 0);
+
+    createHelpWindow();
+
+    toolbar_ = new Panel("", handle(), 0, 0, 10, 40, toolbarStyle);
+    toolbar_->setDock(Dock::topInside);
+
+    for (int i = 0; i < buttonCount; ++i) {
+        buttons_[i] = new Button(buttonTexts[i].caption, toolbar_->handle(), 0, 0, 60, 0, buttonStyle);
+        buttons_[i]->setDock(Dock::left);
+    }
+    buttons_[getInfoButton]->onClick.bind(this, &MainWindow::getInfo);
+    buttons_[repairButton]->onClick.bind(this, &MainWindow::repairPluginPaths);
+    buttons_[copyButton]->onClick.bind(this, &MainWindow::copyReport);
+    buttons_[saveButton]->onClick.bind(this, &MainWindow::saveReport);
+    buttons_[aboutButton]->onClick.bind(this, &MainWindow::showAbout);
+    buttons_[helpButton]->onClick.bind(this, &MainWindow::showHelp);
+
+    // Nothing to repair, copy or save before the first report.
+    buttons_[repairButton]->enable(false);
+    buttons_[copyButton]->enable(false);
+    buttons_[saveButton]->enable(false);
+
+    toolbar_->setFont(toolbarFont_);
+
+    Tooltips& tips = Tooltips::shared();
+    for (int i = 0; i < buttonCount; ++i) {
+        tips.addTool(buttons_[i], Tooltips::componentToolFlags);
+        tips.updateText(buttons_[i], buttonTexts[i].tooltip);
+    }
+
+    buttons_[getInfoButton]->takeFocus(false);
+
+    memo_ = new Memo(handle(), 0, 0, 100, 100, memoStyle);
+    memo_->setDock(Dock::fill);
+    memo_->setScrollBar(true, green);
+    memo_->setTextColor(yellow);
+    memo_->setReadOnly(true);
+    memo_->setTextLimit(0);
+
+    // The document reads the plug-in paths and deletes the old log file as
+    // it is made; that is the last step of building the window.
+    document_ = new ReportDocument(silent);
+    document_->attachOwner(this);
+    if (!silent) document_->attachView(this);
+}
+
+void MainWindow::createHelpWindow() {
+    helpWindow_ = new TextWindow();
+    helpWindow_->resize(400, 400);
+    helpWindow_->move(200, 50);
+    helpWindow_->memo()->setTextColor(yellow);
+    helpWindow_->setFont(font());
+    helpWindow_->setTextColor(green);
+    helpWindow_->closeButton()->setFont(toolbarFont_);
+    helpWindow_->memo()->setScrollBar(true, green);
+    helpWindow_->memo()->setFont(toolbarFont_);
+    // The scroll bar set its own margin; the help text gets 16 pixels.
+    SendMessageA(helpWindow_->memo()->handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, 16));
+    SendMessageA(helpWindow_->handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+}
+
+MainWindow::~MainWindow() {
+    delete helpWindow_;
+    helpWindow_ = nullptr;
+    delete document_;
+    document_ = nullptr;
+    // The widgets go before the fonts they draw with; the Component teardown
+    // would delete them only after this body.
+    delete memo_;
+    memo_ = nullptr;
+    delete toolbar_;   // and its buttons
+    toolbar_ = nullptr;
+    if (windowFont_) DeleteObject(windowFont_);
+    if (toolbarFont_) DeleteObject(toolbarFont_);
+    // Icons from LoadIcon are shared resources: never destroyed.
+}
+
+LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) application().requestQuit();
+    return Component::handleMessage(message, wParam, lParam);
+}
+
+Button* MainWindow::button(int index) const {
+    return index >= 0 && index < buttonCount ? buttons_[index] : nullptr;
+}
+
+// ---- the report view ----
+
+void MainWindow::clearView() {
+    memo_->setText("");
+    // No messages are pumped while the report runs: paint now or never.
+    InvalidateRect(memo_->handle(), nullptr, TRUE);
+    UpdateWindow(memo_->handle());
+}
+
+void MainWindow::updateProgress() {
+    const DWORD now = GetTickCount();
+    if (now - lastSpinnerTick <= 100) return;
+    lastSpinnerTick = GetTickCount();
+    static const char spinner[] = "-\\|/";
+    const String run(spinner[spinnerIndex], 10);
+    memo_->replaceLine(0, run + " processing " + run);
+    // The report blocks the message loop, so the line would otherwise only
+    // appear once the report is finished.
+    UpdateWindow(memo_->handle());
+    spinnerIndex = (spinnerIndex + 1) % 4;
+}
+
+void MainWindow::renderReport(const ReportDocument& document) {
+    // The text is the same as appending every line to the edit control one
+    // after the other (summary, empty line, separator, details) and then
+    // inserting the version line at the top; built in one block and set at
+    // once, because an edit control re-lays out its whole text on every
+    // insertion and thousands of lines would take seconds.
+    const TextList& summary = document.summaryLines();
+    const TextList& details = document.detailLines();
+    const String versionLine = String("Q8diag, ver.: ") + programVersion(true) + "\r\n";
+
+    size_t total = versionLine.length() + 2 + sizeof(separatorLine) - 1 + 2;
+    for (unsigned i = 0; i < summary.count(); ++i) total += summary.get(i).length() + 2;
+    for (unsigned i = 0; i < details.count(); ++i) total += details.get(i).length() + 2;
+
+    String text;
+    text.reserve(total);
+    text += versionLine;
+    for (unsigned i = 0; i < summary.count(); ++i) {
+        text += summary.get(i);
+        text += "\r\n";
+    }
+    text += "\r\n";
+    text += separatorLine;
+    text += "\r\n";
+    for (unsigned i = 0; i < details.count(); ++i) {
+        text += details.get(i);
+        text += "\r\n";
+    }
+    memo_->setText(text);
+}
+
+void MainWindow::appendElapsedTime(DWORD startTick) {
+    const DWORD elapsed = GetTickCount() - startTick;
+    memo_->appendLine("");
+    memo_->appendLine(String("Report generating time: ") + String::fixedPoint(elapsed / 1000.0, 3, 0));
+}
+
+// ---- the report owner ----
+
+void MainWindow::setReportCursor(HCURSOR cursor) { setCursor(cursor); }
+
+void MainWindow::enableReportButtons() {
+    buttons_[repairButton]->enable(true);
+    buttons_[copyButton]->enable(true);
+    buttons_[saveButton]->enable(true);
+}
+
+// ---- actions ----
+
+void MainWindow::getInfo(Button*) { generateReport(*document_); }
+
+void MainWindow::repairPluginPaths(Button*) {
+    const String text = repairPlatform_ ? repairPluginPath(*document_, *repairPlatform_)
+                                        : repairPluginPath(*document_);
+    memo_->setText(text);
+}
+
+void MainWindow::copyReport(Button*) {
+    // The edit control copies its selection in its usual clipboard formats.
+    const int length = memo_->textLength();
+    memo_->setSelection(0, length);
+    SendMessageA(memo_->handle(), WM_COPY, 0, 0);
+    memo_->setSelection(0, 0);
+}
+
+void MainWindow::prepareSaveDialog(OPENFILENAMEA& dialog, char* nameBuffer) {
+    ZeroMemory(&dialog, sizeof(dialog));
+    nameBuffer[0] = 0;
+    // The Windows 95/NT 4 layout: older comdlg32 versions refuse the larger
+    // structure of later headers.
+    dialog.lStructSize = saveDialogStructSize;
+    dialog.hwndOwner = handle();
+    dialog.hInstance = application().instance();
+    dialog.lpstrFilter = "Text files\0*.txt\0";   // the literal adds the final zero
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = nameBuffer;
+    dialog.nMaxFile = saveNameCharacters;
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+    dialog.lpstrDefExt = "TXT";
+}
+
+void MainWindow::saveReport(Button*) {
+    OPENFILENAMEA dialog;
+    char name[saveNameCharacters];
+    prepareSaveDialog(dialog, name);
+    if (!GetSaveFileNameA(&dialog)) return;   // cancelled or failed: nothing to say
+    writeReportFile(String(name));
+}
+
+bool MainWindow::writeReportFile(const String& path) {
+    TextList lines;
+    const int length = memo_->textLength();
+    // The control's own buffer, read in place: no copy of a long report.
+    HLOCAL buffer = reinterpret_cast<HLOCAL>(SendMessageA(memo_->handle(), EM_GETHANDLE, 0, 0));
+    const char* characters = buffer ? static_cast<const char*>(LocalLock(buffer)) : nullptr;
+    if (characters) {
+        lines.parseText(characters, static_cast<size_t>(length));
+        LocalUnlock(buffer);
+    } else {
+        const String text = memo_->text();
+        lines.parseText(text.c_str(), text.length());
+    }
+    return lines.saveFile(path) != 0;
+}
+
+void MainWindow::showAbout(Button*) {
+    MessageDialog* dialog = new MessageDialog(handle(), 1, "About");
+    dialog->setButtonText(0, "OK");
+    dialog->setEscapeResult(0);
+    dialog->setFont(toolbar_->font());
+    dialog->setTextColor(green);
+    dialog->messagePanel()->setTextColor(yellow);
+    dialog->showMessage(aboutText(programVersion(true)), false);
+    delete dialog;
+}
+
+void MainWindow::showHelp(Button*) { helpWindow_->showText(helpText); }

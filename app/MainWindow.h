@@ -1,0 +1,100 @@
+// MainWindow: the program's one top-level window, a row of six buttons over
+// a read-only memo.  It owns the report document and is its view (progress
+// line, rendered report, elapsed time) and its owner (wait cursor, buttons
+// that need a finished report).  In silent mode it is built the same way but
+// never shown, and the document has no view.
+#pragma once
+
+#include "foundation/String.h"
+#include "foundation/Win32.h"
+#include "report/ReportDocument.h"
+#include "toolkit/Component.h"
+
+#include <commdlg.h>
+
+class Button;
+class Memo;
+class Panel;
+class RepairPlatform;
+class TextWindow;
+
+class MainWindow : public Component, public ReportView, public ReportOwner {
+public:
+    // Button order in the toolbar.
+    enum ButtonIndex { getInfoButton, repairButton, copyButton, saveButton, aboutButton, helpButton,
+                       buttonCount };
+
+    static constexpr DWORD visibleStyle = 0x96CF0000;
+    static constexpr DWORD silentStyle = 0x86CF0000;   // the same without WS_VISIBLE
+    static constexpr DWORD toolbarStyle = 0x56010000;
+    static constexpr DWORD buttonStyle = 0x54010000;
+    static constexpr DWORD memoStyle = 0x56410044;
+    static constexpr int iconResource = 104;
+    static constexpr int saveDialogStructSize = 76;   // OPENFILENAMEA without the Windows 2000 fields
+    static constexpr int saveNameCharacters = 128;
+
+    explicit MainWindow(bool silent);
+    // Deletes the help window and the report document, then the widgets and
+    // the two fonts this window created.
+    ~MainWindow() override;
+
+    // WM_CLOSE ends the application's message loop, then closes as usual.
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    ReportDocument& document() { return *document_; }
+    bool silent() const { return silent_; }
+
+    // --- the report view (interactive mode only) ---
+    void clearView() override;
+    // The spinner line in line 0, at most once every 100 ms.
+    void updateProgress() override;
+    // Version line, summary lines, empty line, separator, detail lines.
+    void renderReport(const ReportDocument& document) override;
+    // Empty line and "Report generating time: " with three decimals.
+    void appendElapsedTime(DWORD startTick) override;
+
+    // --- the report owner ---
+    void setReportCursor(HCURSOR cursor) override;
+    void enableReportButtons() override;
+
+    // --- button actions ---
+    void getInfo(Button* button);
+    // Replaces the report on screen with the repair's messages.
+    void repairPluginPaths(Button* button);
+    void copyReport(Button* button);
+    void saveReport(Button* button);
+    void showAbout(Button* button);
+    void showHelp(Button* button);
+
+    // The save action after the dialog: the memo's lines into the file, each
+    // ending in CR LF.  false when the file could not be written.
+    bool writeReportFile(const String& path);
+    // The save dialog's parameters; `nameBuffer` holds saveNameCharacters.
+    void prepareSaveDialog(OPENFILENAMEA& dialog, char* nameBuffer);
+
+    // What the repair changes; null (the default) is the real system.  Tests
+    // put a stand-in here so that the shared registry stays as it is.
+    void setRepairPlatform(RepairPlatform* platform) { repairPlatform_ = platform; }
+
+    Memo* memo() const { return memo_; }
+    Panel* toolbar() const { return toolbar_; }
+    Button* button(int index) const;
+    TextWindow* helpWindow() const { return helpWindow_; }
+    HFONT windowFont() const { return windowFont_; }
+    HFONT toolbarFont() const { return toolbarFont_; }
+    HICON icon() const { return icon_; }
+
+private:
+    void createHelpWindow();
+
+    bool silent_;
+    ReportDocument* document_ = nullptr;
+    Memo* memo_ = nullptr;
+    Panel* toolbar_ = nullptr;
+    Button* buttons_[buttonCount] = {};
+    TextWindow* helpWindow_ = nullptr;
+    HFONT windowFont_ = nullptr;
+    HFONT toolbarFont_ = nullptr;
+    HICON icon_ = nullptr;
+    RepairPlatform* repairPlatform_ = nullptr;
+};
