@@ -385,7 +385,10 @@ String String::unitPattern(int64_t value, const char* pattern, bool hexadecimal)
         while (scan >= 0 && isDigit(pattern[scan])) --scan;
         std::string radixText(pattern + scan + 1, radixEnd - scan);
         int64_t radix = parseInteger(radixText.c_str(), hexadecimal);
-        if (radix == 0) break;
+        // A run of digits that overflows the 32-bit parse comes back as zero
+        // or negative; dividing by it is meaningless (and -1 would overflow
+        // on the smallest value), so it ends the pattern like a zero radix.
+        if (radix <= 0) break;
         std::string part = number(v % radix);
         if (radixText[0] == '0' && part.size() < radixText.size() - 1)
             part.insert(0, radixText.size() - 1 - part.size(), '0');

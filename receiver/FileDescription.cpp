@@ -52,7 +52,38 @@ struct PluginCall {
     const char* path;
     HMODULE module;
     int answeredText;      // -1: no answer
-    char name[pluginNameBufferSize];
+    char* name;            // pluginNameBufferSize bytes as far as the plug-in is told
+};
+
+// The plug-in is told its name buffer holds 1024 bytes, but one that ignores
+// the size (a strcpy of a long name) must not write over this program's
+// stack.  So the buffer is an allocation of its own with room to spare and an
+// inaccessible page behind it: an overrun into the spare room does no harm,
+// and one beyond it faults inside the guarded call, which reports it.
+class PluginNameBuffer {
+public:
+    PluginNameBuffer()
+    {
+        bytes_ = static_cast<char*>(VirtualAlloc(nullptr, spare + guard, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD previous = 0;
+        if (bytes_ && !VirtualProtect(bytes_ + spare, guard, PAGE_NOACCESS, &previous)) {
+            VirtualFree(bytes_, 0, MEM_RELEASE);
+            bytes_ = nullptr;
+        }
+    }
+    ~PluginNameBuffer()
+    {
+        if (bytes_)
+            VirtualFree(bytes_, 0, MEM_RELEASE);
+    }
+    PluginNameBuffer(const PluginNameBuffer&) = delete;
+    PluginNameBuffer& operator=(const PluginNameBuffer&) = delete;
+    char* bytes() const { return bytes_; }
+
+private:
+    static const SIZE_T spare = 64 * 1024;
+    static const SIZE_T guard = 4096;
+    char* bytes_;
 };
 
 void loadAndAskPlugin(void* context)
@@ -69,7 +100,7 @@ void loadAndAskPlugin(void* context)
     if (init == nullptr)
         return;
     for (int k = 0; k < pluginHostCount; ++k) {
-        std::memset(call.name, 0, sizeof call.name);
+        std::memset(call.name, 0, pluginNameBufferSize);
         if (init(pluginInterfaceVersion, pluginHostTexts[k], call.name, pluginNameBufferSize) != 0) {
             call.answeredText = k;
             return;
@@ -100,19 +131,22 @@ void probePlugin(const String& path, String& line)
     if (findPeExport(source, "zqtPluginInit") != PeExportLookup::exported)
         return;
 
+    PluginNameBuffer nameBuffer;
+    if (nameBuffer.bytes() == nullptr)
+        return;
     PluginCall call;
     call.path = fullPath.c_str();
     call.module = nullptr;
     call.answeredText = -1;
-    std::memset(call.name, 0, sizeof call.name);
+    call.name = nameBuffer.bytes();
     const bool clean = callGuarded(loadAndAskPlugin, &call);
 
     String identity;
     if (call.answeredText >= 0) {
         // The plug-in owes us a terminating zero but is not trusted to write
         // one: the name ends at the buffer's end at the latest.
-        const void* end = std::memchr(call.name, 0, sizeof call.name);
-        const size_t length = end ? size_t(static_cast<const char*>(end) - call.name) : sizeof call.name;
+        const void* end = std::memchr(call.name, 0, pluginNameBufferSize);
+        const size_t length = end ? size_t(static_cast<const char*>(end) - call.name) : pluginNameBufferSize;
         identity = String(" \"") + String(call.name, length) + "\" ";
         if (call.answeredText != 0)
             identity += String("<") + String::decimal(call.answeredText) + ">";

@@ -7,13 +7,34 @@
 #include "foundation/SystemQueries.h"
 #include "report/ReportDocument.h"
 
+#include <cstring>
+
 ReportDocument::ReportDocument(bool silent) : silent_(silent) {
     loadPluginPaths();
 }
 
 ReportDocument::~ReportDocument() = default;
 
-void ReportDocument::appendLine(const String& text, bool summary) {
+namespace {
+
+// A report line is one line.  Text that comes from outside (a device or mixer
+// name, a plug-in's name, a configuration file of random bytes) may carry CR
+// or LF, which would split the line in the log and on standard output, so
+// that the log no longer matched the report.  They become '.', as control
+// characters in device texts do; TABs stay (the register dump uses them).
+String singleLine(const String& text) {
+    const char* chars = text.c_str();
+    if (!std::memchr(chars, '\r', text.length()) && !std::memchr(chars, '\n', text.length())) return text;
+    String line = text;
+    for (size_t i = 0; i < line.length(); ++i)
+        if (line[i] == '\r' || line[i] == '\n') line[i] = '.';
+    return line;
+}
+
+}  // namespace
+
+void ReportDocument::appendLine(const String& rawText, bool summary) {
+    const String text = singleLine(rawText);
     if (silent_) {
         // Standard output may be missing (a GUI program started without
         // redirection); the write then fails and the line is lost, by design.

@@ -1,5 +1,7 @@
 #include "toolkit/CommandLine.h"
 
+#include <string>
+
 namespace {
 constexpr size_t maximumArgument = 4095;
 
@@ -20,7 +22,10 @@ const char* nextArgument(const char* position, String& argument) {
         }
         break;
     }
-    String text = String::reserved(64);
+    // Collected in a std::string first: String grows by exactly what each
+    // append needs, so appending a 4095-character argument one character at
+    // a time would copy it over and over.
+    std::string text;
     size_t copied = 0;
     while (*position && !isSeparator(position) && copied < maximumArgument) {
         if (*position == '"') {
@@ -35,7 +40,7 @@ const char* nextArgument(const char* position, String& argument) {
         text += *position++;
         ++copied;
     }
-    argument = text;
+    argument = String(text.data(), text.size());
     return position;
 }
 
