@@ -9,7 +9,7 @@ namespace {
 
 // The open file as the record reader's byte source.  ReadFile on a disk file
 // comes up short only at the end of the file.
-class StreamByteSource : public ByteSource {
+class StreamByteSource : public RecordByteSource {
 public:
     explicit StreamByteSource(FileStream& stream) : stream_(stream) {}
     size_t read(void* buffer, size_t length) override { return stream_.read(buffer, (uint32_t)length); }

@@ -19,7 +19,7 @@ String boundedName(const unsigned char* field, size_t fieldSize) {
 
 // Reads until length bytes arrived or the source is exhausted; a source may
 // deliver less than asked in one call without being at its end.
-size_t readFully(ByteSource& source, void* buffer, size_t length) {
+size_t readFully(RecordByteSource& source, void* buffer, size_t length) {
     size_t total = 0;
     while (total < length) {
         size_t got = source.read((char*)buffer + total, length - total);
@@ -54,7 +54,7 @@ void decodeSoundCardData(const unsigned char data[kSoundCardDataSize], SoundCard
     record.mixerLine = boundedName(data + 64, 64);
 }
 
-void writeSoundCardRecords(ByteSource& source, const String& folder, LineWriter& out) {
+void writeSoundCardRecords(RecordByteSource& source, const String& folder, LineWriter& out) {
     out.writeLine(String("Demod settings for ") + folder);
     unsigned char header[kSoundCardHeaderSize];
     unsigned char data[kSoundCardDataSize];

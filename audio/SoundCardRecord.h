@@ -36,9 +36,9 @@ void decodeSoundCardData(const unsigned char data[kSoundCardDataSize], SoundCard
 
 // Sequential byte source of one open file.  read() returns the bytes actually
 // delivered (fewer only at the end of the data or on an error).
-class ByteSource {
+class RecordByteSource {
 public:
-    virtual ~ByteSource() = default;
+    virtual ~RecordByteSource() = default;
     virtual size_t read(void* buffer, size_t length) = 0;
 };
 
@@ -46,4 +46,4 @@ public:
 // non-zero top byte, and the closing empty line.  Reads record by record with
 // fixed buffers, so a file of any size is listed without being held in memory.
 // A truncated last record is dropped.
-void writeSoundCardRecords(ByteSource& source, const String& folder, LineWriter& out);
+void writeSoundCardRecords(RecordByteSource& source, const String& folder, LineWriter& out);

@@ -12,7 +12,7 @@
 
 namespace {
 
-class ChunkedSource : public ByteSource {
+class ChunkedSource : public RecordByteSource {
 public:
     ChunkedSource(const uint8_t* data, size_t size, size_t chunk) : data_(data), size_(size), chunk_(chunk) {}
     size_t read(void* buffer, size_t length) override {

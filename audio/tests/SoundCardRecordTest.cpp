@@ -38,7 +38,7 @@ std::vector<unsigned char> concat(std::initializer_list<std::vector<unsigned cha
 
 // Hands out at most `chunk` bytes per call, like a pipe or a slow file: the
 // reader must not take a short read for the end of the data.
-class MemorySource : public ByteSource {
+class MemorySource : public RecordByteSource {
 public:
     MemorySource(std::vector<unsigned char> bytes, size_t chunk = (size_t)-1)
         : bytes_(std::move(bytes)), chunk_(chunk) {}
@@ -163,7 +163,7 @@ TEST(SoundCardRecords, DataLengthFieldDoesNotChangeTheLayout) {
 
 // A source as long as a file of several gigabytes would be, generated on the
 // fly: the listing must go record by record and never ask for it all at once.
-class EndlessRecords : public ByteSource {
+class EndlessRecords : public RecordByteSource {
 public:
     explicit EndlessRecords(size_t records) : remaining_(records * kSoundCardRecordSize) {
         pattern_ = record(0x00000001u, "", "", "");   // unused slots: nothing listed
