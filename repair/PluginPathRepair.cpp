@@ -115,7 +115,7 @@ String repairPluginPath(ReportDocument& document, RepairPlatform& platform) {
     // cleared view until the memo gets the summary below.
     if (document.view()) document.view()->clearView();
     document.clearReport();
-    document.appendLine("ZQT repair\r\n", false);
+    document.appendOwnLine("ZQT repair\r\n", false);
 
     const String folder = defaultPluginDirectory(platform);
     const String registryPath = document.pluginRegistryPath();

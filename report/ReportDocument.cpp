@@ -33,8 +33,11 @@ String singleLine(const String& text) {
 
 }  // namespace
 
-void ReportDocument::appendLine(const String& rawText, bool summary) {
-    const String text = singleLine(rawText);
+void ReportDocument::appendLine(const String& text, bool summary) {
+    appendOwnLine(singleLine(text), summary);
+}
+
+void ReportDocument::appendOwnLine(const String& text, bool summary) {
     if (silent_) {
         // Standard output may be missing (a GUI program started without
         // redirection); the write then fails and the line is lost, by design.

@@ -62,7 +62,12 @@ public:
     // Silent: text + CR LF to the standard-output handle, nothing else.
     // Otherwise: appended to the log file, the detail list, the summary list
     // when summary is set, then the view's progress hook.
+    // CR and LF inside the text (from device names, files, plug-ins) become
+    // '.', so one call is always one line in the log and on standard output.
     void appendLine(const String& text, bool summary = false);
+    // The same for the program's own fixed texts, which may end in a line
+    // break on purpose (the repair's heading leaves an empty line after it).
+    void appendOwnLine(const String& text, bool summary = false);
 
     // Empties both lists; the log file keeps growing.
     void clearReport();
