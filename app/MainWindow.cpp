@@ -168,8 +168,15 @@ void MainWindow::renderReport(const ReportDocument& document) {
     const TextList& summary = document.summaryLines();
     const TextList& details = document.detailLines();
     const String versionLine = String("Q8diag, ver.: ") + programVersion(true) + "\r\n";
+    // A report longer than a list holds: said among the problems and where
+    // the missing lines would have been, so a copy of the window is never
+    // mistaken for the whole report.
+    String notShown;
+    if (document.linesNotShown())
+        notShown = String("Report too long for the window: ") + String::decimal(document.linesNotShown()) +
+                   " more lines are only in " + document.logFilePath() + "\r\n";
 
-    size_t total = versionLine.length() + 2 + sizeof(separatorLine) - 1 + 2;
+    size_t total = versionLine.length() + 2 + sizeof(separatorLine) - 1 + 2 + 2 * notShown.length();
     for (unsigned i = 0; i < summary.count(); ++i) total += summary.get(i).length() + 2;
     for (unsigned i = 0; i < details.count(); ++i) total += details.get(i).length() + 2;
 
@@ -180,6 +187,7 @@ void MainWindow::renderReport(const ReportDocument& document) {
         text += summary.get(i);
         text += "\r\n";
     }
+    text += notShown;
     text += "\r\n";
     text += separatorLine;
     text += "\r\n";
@@ -187,6 +195,7 @@ void MainWindow::renderReport(const ReportDocument& document) {
         text += details.get(i);
         text += "\r\n";
     }
+    text += notShown;
     memo_->setText(text);
 }
 

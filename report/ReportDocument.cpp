@@ -57,14 +57,18 @@ void ReportDocument::appendOwnLine(const String& text, bool summary) {
         const String line = text + "\r\n";
         log.write(line.c_str(), (uint32_t)line.length());
     }
-    detailLines_.add(text);
-    if (summary) summaryLines_.add(text);
+    // A list holds at most 262,144 lines; a report that long (a corrupt
+    // sound-card file of random records can produce it) would otherwise lose
+    // its end in the window without a sign.  The log still has every line.
+    if (!detailLines_.add(text)) ++linesNotShown_;
+    if (summary && !summaryLines_.add(text)) ++linesNotShown_;
     if (view_) view_->updateProgress();
 }
 
 void ReportDocument::clearReport() {
     summaryLines_.clear();
     detailLines_.clear();
+    linesNotShown_ = 0;
 }
 
 void ReportDocument::loadPluginPaths() {

@@ -4,7 +4,8 @@
 //
 //   silent        fixed at construction; lines then go to standard output only
 //   summaryLines  the lines that flag a problem (shown above the details)
-//   detailLines   every line in order, summary lines included
+//   detailLines   every line in order, summary lines included (both lists
+//                 end at 262,144 lines; linesNotShown counts what did not fit)
 //   logFilePath   documents folder + "\Q8diag.txt"; appended line by line so a
 //                 crash leaves the report so far on disk
 //   pluginRegistryPath / pluginVariablePath
@@ -82,6 +83,9 @@ public:
     const String& logFilePath() const { return logFilePath_; }
     const TextList& summaryLines() const { return summaryLines_; }
     const TextList& detailLines() const { return detailLines_; }
+    // Lines of this report that a full list could not take (they are in the
+    // log file); 0 in a report of ordinary size.
+    unsigned linesNotShown() const { return linesNotShown_; }
 
     // Not owned; null detaches.
     void attachView(ReportView* view) { view_ = view; }
@@ -96,6 +100,7 @@ private:
     String logFilePath_;
     String pluginRegistryPath_;
     String pluginVariablePath_;
+    unsigned linesNotShown_ = 0;
     ReportView* view_ = nullptr;
     ReportOwner* owner_ = nullptr;
 };
