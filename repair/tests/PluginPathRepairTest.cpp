@@ -610,9 +610,7 @@ TEST_F(RepairTest, StartupFileIsEntirelyOldOrNewWhicheverOperationFails) {
                 }
                 // Only a failed clean-up may leave a file of ours behind.
                 const std::vector<std::string> left = leftoverFiles();
-                if (files.failed() != "remove") {
-            EXPECT_EQ(std::vector<std::string>{}, left);
-        }
+                if (files.failed() != "remove") EXPECT_EQ(std::vector<std::string>{}, left);
                 for (const std::string& name : left) DeleteFileA(("C:\\" + name).c_str());
 
                 if (files.calls() < failAt) {
