@@ -67,9 +67,11 @@ TestInstallation::~TestInstallation()
         runUnix("/bin/rm -f \"" + link.second + "\"");
         waitUntil(missing, link.first);
     }
-    for (auto it = files_.rbegin(); it != files_.rend(); ++it) {
-        DeleteFileA(it->c_str());
-    }
+    // Another process may still have a file open for a moment (the shell's
+    // menu builder reads a freshly saved shortcut): a file left behind would
+    // show up in the next test's report, so wait for it to go.
+    for (auto it = files_.rbegin(); it != files_.rend(); ++it)
+        waitUntil([](const std::string& path) { return DeleteFileA(path.c_str()) || missing(path); }, *it);
     for (auto it = folders_.rbegin(); it != folders_.rend(); ++it)
         RemoveDirectoryA(it->c_str());
     // A link key is removed by handle: RegDeleteKeyA would follow the link.

@@ -5,6 +5,14 @@
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono/Gecko installer dialogs in a fresh prefix.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+# Wine starts winemenubuilder whenever a shortcut is saved under a Start menu
+# or desktop folder: it writes menu entries into the Unix user's home (outside
+# every prefix) and opens the .lnk in the background, so a test deleting its
+# shortcut races with it and may leave the file behind for the next test.
+case ";$WINEDLLOVERRIDES;" in
+  *winemenubuilder*) ;;
+  *) WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winemenubuilder.exe=" ;;
+esac
 
 q8_log() { printf '[q8] %s\n' "$*" >&2; }
 

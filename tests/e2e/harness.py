@@ -44,7 +44,9 @@ def wait_for(what, condition, timeout=20.0, interval=0.1):
 def base_env():
     env = dict(os.environ)
     env["WINEDEBUG"] = "-all"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    # No Mono/Gecko dialogs; no winemenubuilder writing menu entries into
+    # the Unix home when a shortcut is saved.
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml,winemenubuilder.exe="
     # The program must see the variable of the prefix's system environment,
     # never one that happens to be set in the calling shell.
     env.pop("ZQT_PLUGIN_PATH", None)
