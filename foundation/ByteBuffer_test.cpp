@@ -1,4 +1,5 @@
 #include "foundation/ByteBuffer.h"
+#include "foundation/TestThread.h"
 #include "foundation/CriticalSection.h"
 #include "foundation/LockedByteQueue.h"
 #include "foundation/PointerArray.h"
@@ -6,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -320,7 +320,7 @@ TEST(LockedByteQueue, LockPairsReadAndFillInPlace) {
 TEST(LockedByteQueue, ProducerAndConsumerThreadsKeepTheOrder) {
     LockedByteQueue q(16, 256);
     const int total = 20000;
-    std::thread producer([&] {
+    TestThread producer([&] {
         int next = 0;
         while (next < total) {
             uint8_t chunk[7];
@@ -328,7 +328,7 @@ TEST(LockedByteQueue, ProducerAndConsumerThreadsKeepTheOrder) {
             while (n < 7 && next + n < total) { chunk[n] = uint8_t(next + n); ++n; }
             uint32_t taken = q.write(chunk, uint32_t(n));   // a full queue takes fewer bytes
             next += int(taken);
-            if (taken < uint32_t(n)) std::this_thread::yield();
+            if (taken < uint32_t(n)) TestThread::yield();
         }
     });
     int expected = 0;
@@ -339,7 +339,7 @@ TEST(LockedByteQueue, ProducerAndConsumerThreadsKeepTheOrder) {
         for (uint32_t i = 0; i < n; ++i) inOrder = inOrder && p[i] == uint8_t(expected + int(i));
         q.unlockRead(n);
         expected += int(n);
-        if (n == 0) std::this_thread::yield();
+        if (n == 0) TestThread::yield();
     }
     producer.join();
     EXPECT_TRUE(inOrder);
@@ -361,7 +361,7 @@ TEST(CriticalSection, ReentrantAndExclusive) {
             counter = v + 1;
         }
     };
-    std::thread a(work), b(work);
+    TestThread a(work), b(work);
     a.join();
     b.join();
     EXPECT_EQ(counter, 40000);

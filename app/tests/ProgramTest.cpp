@@ -2,13 +2,13 @@
 // by the first argument, the export called from a host that loads the
 // executable as a library, and the crash handler's box.
 #include "foundation/Win32.h"
+#include "foundation/TestThread.h"
 
 #include <gtest/gtest.h>
 
 #include <cctype>
 #include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -53,7 +53,7 @@ RunResult run(const std::string& commandLine, bool withOutput = true,
         return result;
     }
     if (writeEnd) CloseHandle(writeEnd);
-    std::thread reader([&] {
+    TestThread reader([&] {
         char buffer[4096];
         DWORD got = 0;
         while (readEnd && ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got)

@@ -1,4 +1,5 @@
 #include "toolkit/ApplicationContext.h"
+#include "foundation/TestThread.h"
 #include "toolkit/CommandLine.h"
 #include "toolkit/Element.h"
 #include "toolkit/TypeTags.h"
@@ -8,7 +9,6 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <thread>
 
 TEST(CommandLine, SplitsLikeTheProgramExpects) {
     const std::string longWord(5000, 'x');
@@ -180,7 +180,7 @@ TEST(Trace, ThreadColumnAppearsOnceASecondThreadTraced) {
     app.setDebugOptions(true);
     DebugCapture capture;
     app.trace(nullptr, 0, "main");
-    std::thread other([&app] { app.trace(nullptr, 0, "worker"); });
+    TestThread other([&app] { app.trace(nullptr, 0, "worker"); });
     other.join();
     app.trace(nullptr, 0, "main again");
     ASSERT_EQ(capture.lines().size(), 3u);
