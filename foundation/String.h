@@ -91,8 +91,9 @@ public:
     static String hexDump(const void* bytes, size_t length, unsigned groupSize);
 
     // --- Windows only (StringWin32.cpp) ---
-    // GetLongPathNameA through the run-time lookup table; "" when the path does
-    // not exist, the call fails or the function is missing (Windows 95).
+    // GetLongPathNameA through the run-time lookup table, or where Windows
+    // lacks it (95, NT 4.0) the same built from the path's entries
+    // (LongPathForm.h); "" when the path does not exist or the call fails.
     String longPathForm() const;
     // MultiByteToWideChar (MB_PRECOMPOSED) of length + 1 characters into the
     // caller's buffer; returns the characters written, 0 on failure.

@@ -2,11 +2,39 @@
 #include "foundation/String.h"
 #include "foundation/Win32.h"
 #include "foundation/DynamicCalls.h"
+#include "foundation/LongPathForm.h"
+
+namespace {
+
+// The file system's answers for the component walk of Windows 95 and NT 4.0.
+class FileSystemNames : public PathNameLookup {
+public:
+    bool longName(const String& path, String& name) override {
+        // Windows 9x copies paths into MAX_PATH buffers.
+        if (path.length() >= MAX_PATH) return false;
+        WIN32_FIND_DATAA data;
+        HANDLE search = FindFirstFileA(path.c_str(), &data);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        name = data.cFileName;
+        return true;
+    }
+    bool rootExists(const String& root) override {
+        return root.length() < MAX_PATH && GetFileAttributesA(root.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+};
+
+}  // namespace
 
 String String::longPathForm() const {
-    // Windows 95 has no GetLongPathNameA: it comes from the run-time table.
+    if (isEmpty()) return String();
+    // Windows 95 and NT 4.0 have no GetLongPathNameA: there the long form is
+    // built from the file system's entries, one component at a time.
     auto getLongPathName = dynamicCalls().getLongPathNameA;
-    if (!getLongPathName || isEmpty()) return String();
+    if (!getLongPathName) {
+        FileSystemNames names;
+        return buildLongPathForm(*this, names);
+    }
     // First ask for the size (terminator included), then fill a buffer of it.
     DWORD needed = getLongPathName(c_str(), nullptr, 0);
     if (needed == 0) return String();

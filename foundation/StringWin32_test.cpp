@@ -1,4 +1,5 @@
 #include "foundation/String.h"
+#include "foundation/DynamicCalls.h"
 #include "foundation/Win32.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,43 @@ TEST(StringWin32, LongPathForm) {
 
     EXPECT_STREQ(String("C:\\no\\such\\path\\here.txt").longPathForm().c_str(), "");
     EXPECT_STREQ(String("").longPathForm().c_str(), "");
+    RemoveDirectoryA(folder.c_str());
+}
+
+// Windows 95 and NT 4.0 have no GetLongPathNameA: the form built from the
+// path's entries must be what the function gives where it exists.
+TEST(StringWin32, LongPathFormWithoutTheFunctionMatchesIt) {
+    const String folder = tempDirectory() + "\\Long Folder Name.q8";
+    const String file = folder + "\\A long file name.text";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    HANDLE made = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(made, INVALID_HANDLE_VALUE);
+    CloseHandle(made);
+    char shortFile[MAX_PATH] = {};
+    GetShortPathNameA(file.c_str(), shortFile, MAX_PATH);
+
+    const String paths[] = {
+        folder, file, shortFile, folder.lowerCase(), folder + "\\", folder + "\\..\\Long Folder Name.q8",
+        String(shortFile).directoryPart(), "C:\\", "C:\\windows\\SYSTEM32",
+    };
+    auto getLongPathName = dynamicCalls().getLongPathNameA;
+    ASSERT_NE(getLongPathName, nullptr);
+    DynamicCalls& calls = dynamicCallsForTesting();
+    for (const String& path : paths) {
+        SCOPED_TRACE(path.c_str());
+        char expected[MAX_PATH] = {};
+        ASSERT_NE(getLongPathName(path.c_str(), expected, MAX_PATH), 0u);
+        calls.getLongPathNameA = nullptr;
+        const String built = path.longPathForm();
+        calls.getLongPathNameA = getLongPathName;
+        EXPECT_STREQ(built.c_str(), expected);
+    }
+    calls.getLongPathNameA = nullptr;
+    EXPECT_STREQ((folder + "\\not here").longPathForm().c_str(), "");
+    EXPECT_STREQ(String("Q:\\").longPathForm().c_str(), "");
+    calls.getLongPathNameA = getLongPathName;
+
+    DeleteFileA(file.c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
