@@ -1,28 +1,96 @@
 #include "foundation/DynamicCalls.h"
 
+#include <cstring>
+
 namespace {
+
+// The first release of each family whose system DLLs export a function;
+// `never` for a family that has none.  Windows 95 OSR2 has functions the
+// first Windows 95 lacks, and the table assumes the first.
+enum class First9x { win95, win95Osr2, win98, winMe, never };
+enum class FirstNt { nt4, win2000, xp, server2003, vista, never };
+struct FirstRelease {
+    First9x windows9x;
+    FirstNt nt;
+};
+
+enum class Library { kernel32, shellFolders };
+
+// Every entry with its name, library and first releases, in one place for
+// the look-up and for hiding what an emulated Windows lacks.
+template <typename Visit>
+void forEachEntry(DynamicCalls& c, Visit&& visit) {
+    const Library k = Library::kernel32;
+    visit(c.globalMemoryStatusEx, "GlobalMemoryStatusEx", k, FirstRelease{First9x::winMe, FirstNt::win2000});
+    // XP SP2 and Server 2003 SP1; the table does not count service packs.
+    visit(c.isWow64Process, "IsWow64Process", k, FirstRelease{First9x::never, FirstNt::xp});
+    // 64-bit capable Windows only: the 32-bit XP has none.
+    visit(c.wow64EnableWow64FsRedirection, "Wow64EnableWow64FsRedirection", k,
+          FirstRelease{First9x::never, FirstNt::server2003});
+    visit(c.getNativeSystemInfo, "GetNativeSystemInfo", k, FirstRelease{First9x::never, FirstNt::xp});
+    visit(c.getSystemWow64DirectoryA, "GetSystemWow64DirectoryA", k, FirstRelease{First9x::never, FirstNt::xp});
+    visit(c.getLongPathNameA, "GetLongPathNameA", k, FirstRelease{First9x::win98, FirstNt::win2000});
+    // XP SP1.
+    visit(c.setDllDirectoryA, "SetDllDirectoryA", k, FirstRelease{First9x::never, FirstNt::xp});
+    // Windows 95/98/ME export MoveFileExA, but it only fails there with
+    // ERROR_CALL_NOT_IMPLEMENTED: `never` makes callers take the fallback.
+    visit(c.moveFileExA, "MoveFileExA", k, FirstRelease{First9x::never, FirstNt::nt4});
+    visit(c.getDiskFreeSpaceExA, "GetDiskFreeSpaceExA", k, FirstRelease{First9x::win95Osr2, FirstNt::nt4});
+    visit(c.getCPInfoExA, "GetCPInfoExA", k, FirstRelease{First9x::winMe, FirstNt::win2000});
+    visit(c.enumSystemLanguageGroupsA, "EnumSystemLanguageGroupsA", k,
+          FirstRelease{First9x::never, FirstNt::win2000});
+    // shell32 of Windows ME and 2000; shfolder.dll brings it to older systems
+    // where a setup (Internet Explorer 5, many others) installed that.
+    visit(c.shGetFolderPathA, "SHGetFolderPathA", Library::shellFolders,
+          FirstRelease{First9x::winMe, FirstNt::win2000});
+}
+
+// A Windows as the table sees it: its family and its place in that family's order.
+struct Release {
+    bool windows9x;
+    int rank;   // index into First9x or FirstNt
+    bool lacks(FirstRelease first) const {
+        return windows9x ? static_cast<int>(first.windows9x) > rank : static_cast<int>(first.nt) > rank;
+    }
+};
+
+// Wine's names for the Windows versions it emulates.
+bool releaseNamed(const char* name, Release& release) {
+    static const struct {
+        const char* name;
+        Release release;
+    } names[] = {
+        {"win95", {true, static_cast<int>(First9x::win95)}},
+        {"win98", {true, static_cast<int>(First9x::win98)}},
+        {"nt40", {false, static_cast<int>(FirstNt::nt4)}},
+        {"win2k", {false, static_cast<int>(FirstNt::win2000)}},
+        {"winxp", {false, static_cast<int>(FirstNt::xp)}},
+    };
+    for (const auto& n : names) {
+        if (name && std::strcmp(name, n.name) == 0) {
+            release = n.release;
+            return true;
+        }
+    }
+    return false;
+}
 
 // GetProcAddress hands back a generic FARPROC; going through a plain function
 // pointer type keeps g++'s -Wcast-function-type quiet about the real type.
 template <typename Fn>
-void lookUp(Fn& slot, HMODULE module, const char* name)
-{
-    slot = module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)))
-                  : nullptr;
+void lookUp(Fn& slot, HMODULE module, const char* name) {
+    slot = module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
 }
 
-bool windows9x()
-{
+bool windows9x() {
     // High bit of GetVersion: the Windows 95/98/ME family.
     return (GetVersion() & 0x80000000u) != 0;
 }
 
-HMODULE loadSystemLibrary(const char* name)
-{
+HMODULE loadSystemLibrary(const char* name) {
     char path[MAX_PATH];
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH)
-        return nullptr;
+    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH) return nullptr;
     lstrcatA(path, "\\");
     lstrcatA(path, name);
     // No "cannot find" box on Windows 9x when the library is missing.
@@ -32,50 +100,51 @@ HMODULE loadSystemLibrary(const char* name)
     return module;
 }
 
-DynamicCalls& table()
-{
+DynamicCalls& table() {
     static DynamicCalls calls = [] {
         DynamicCalls c{};
         HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
-        lookUp(c.globalMemoryStatusEx, kernel32, "GlobalMemoryStatusEx");
-        lookUp(c.isWow64Process, kernel32, "IsWow64Process");
-        lookUp(c.wow64EnableWow64FsRedirection, kernel32, "Wow64EnableWow64FsRedirection");
-        lookUp(c.getNativeSystemInfo, kernel32, "GetNativeSystemInfo");
-        lookUp(c.getSystemWow64DirectoryA, kernel32, "GetSystemWow64DirectoryA");
-        lookUp(c.getLongPathNameA, kernel32, "GetLongPathNameA");
-        lookUp(c.setDllDirectoryA, kernel32, "SetDllDirectoryA");
-        // Windows 95/98/ME export MoveFileExA but it only fails with
-        // ERROR_CALL_NOT_IMPLEMENTED; callers take the fallback instead.
-        if (!windows9x())
-            lookUp(c.moveFileExA, kernel32, "MoveFileExA");
-        lookUp(c.getDiskFreeSpaceExA, kernel32, "GetDiskFreeSpaceExA");
-        lookUp(c.getCPInfoExA, kernel32, "GetCPInfoExA");
-        lookUp(c.enumSystemLanguageGroupsA, kernel32, "EnumSystemLanguageGroupsA");
-
-        // shell32 is normally loaded already by anything with a window; load
-        // it if not.  Older shell32 versions lack SHGetFolderPathA; shfolder.dll
-        // (installed with Internet Explorer 5 and many setups) carries it there.
-        // Both come from the system folder by full path, never from the
-        // current folder, and stay loaded for the life of the process.
-        HMODULE shell32 = GetModuleHandleA("shell32.dll");
-        if (!shell32)
-            shell32 = loadSystemLibrary("shell32.dll");
-        lookUp(c.shGetFolderPathA, shell32, "SHGetFolderPathA");
-        if (!c.shGetFolderPathA)
-            lookUp(c.shGetFolderPathA, loadSystemLibrary("shfolder.dll"), "SHGetFolderPathA");
+        const bool on9x = windows9x();
+        forEachEntry(c, [&](auto& slot, const char* name, Library library, FirstRelease first) {
+            // Windows 95/98/ME export some NT functions as stubs that only fail.
+            if (on9x && first.windows9x == First9x::never) return;
+            if (library == Library::kernel32) {
+                lookUp(slot, kernel32, name);
+                return;
+            }
+            // shell32 is normally loaded already by anything with a window;
+            // load it if not.  Both libraries come from the system folder by
+            // full path, never from the current folder, and stay loaded for
+            // the life of the process.
+            HMODULE shell32 = GetModuleHandleA("shell32.dll");
+            if (!shell32) shell32 = loadSystemLibrary("shell32.dll");
+            lookUp(slot, shell32, name);
+            if (!slot) lookUp(slot, loadSystemLibrary("shfolder.dll"), name);
+        });
+        // A test's stand-in for an older Windows (see the header).
+        char emulated[16] = "";
+        const DWORD n = GetEnvironmentVariableA("Q8DIAG_EMULATE_WINDOWS", emulated, sizeof emulated);
+        if (n > 0 && n < sizeof emulated) hideCallsMissingOn(c, emulated);
         return c;
     }();
     return calls;
 }
 
-} // namespace
+}  // namespace
 
-const DynamicCalls& dynamicCalls()
-{
+const DynamicCalls& dynamicCalls() {
     return table();
 }
 
-DynamicCalls& dynamicCallsForTesting()
-{
+DynamicCalls& dynamicCallsForTesting() {
     return table();
+}
+
+bool hideCallsMissingOn(DynamicCalls& calls, const char* windows) {
+    Release release;
+    if (!releaseNamed(windows, release)) return false;
+    forEachEntry(calls, [&](auto& slot, const char*, Library, FirstRelease first) {
+        if (release.lacks(first)) slot = nullptr;
+    });
+    return true;
 }

@@ -2,22 +2,16 @@
 // function that the system DLL does not export stops the loader before main
 // runs ("The procedure entry point ... could not be located"), so these are
 // never imported: they are looked up once, at first use, with GetProcAddress,
-// and a null entry means "missing here, take the fallback".
+// and a null entry means "missing here, take the fallback".  The first
+// Windows of each family that has each one stands beside its look-up in
+// DynamicCalls.cpp.  (app/WindowsImports.txt lists what is imported instead,
+// and its test keeps later functions out of the import table.)
 //
-//   GlobalMemoryStatusEx           Windows 2000 / ME and later
-//   IsWow64Process                 XP SP2 / 2003 SP1 and later
-//   Wow64EnableWow64FsRedirection  64-bit capable Windows only (2003 SP1, XP x64)
-//   GetNativeSystemInfo            XP and later
-//   GetSystemWow64DirectoryA       XP and later
-//   GetLongPathNameA               Windows 98 / NT 4.0 and later (not Windows 95)
-//   SetDllDirectoryA               XP SP1 and later
-//   MoveFileExA                    exported by Windows 95/98/ME but only fails there
-//                                  (ERROR_CALL_NOT_IMPLEMENTED); null on those systems
-//   GetDiskFreeSpaceExA            Windows 95 OSR2 and later
-//   GetCPInfoExA                   Windows 2000 / ME and later
-//   EnumSystemLanguageGroupsA      Windows 2000 and later
-//   SHGetFolderPathA               shell32 of Windows 2000 / ME and later, else
-//                                  shfolder.dll where the user has it
+// Wine exports every function whatever Windows version it is set to, so a
+// fallback would never run under it.  The environment variable
+// Q8DIAG_EMULATE_WINDOWS, set only by tests, names a Windows in Wine's
+// spelling (win95 nt40 win98 win2k winxp) and hides every function here that
+// that Windows lacks, as if its DLLs did not export it.
 #pragma once
 
 #include "foundation/Win32.h"
@@ -47,3 +41,8 @@ const DynamicCalls& dynamicCalls();
 // system has (for example a Windows without IsWow64Process).  Tests restore
 // the entry they change; the program never calls this.
 DynamicCalls& dynamicCallsForTesting();
+
+// Clears every entry that the named Windows (Wine's spelling: win95 nt40
+// win98 win2k winxp) lacks; false, and nothing cleared, for any other name.
+// What Q8DIAG_EMULATE_WINDOWS does when the table is filled.
+bool hideCallsMissingOn(DynamicCalls& calls, const char* windows);

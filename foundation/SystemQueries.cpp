@@ -1,7 +1,10 @@
 #include "foundation/SystemQueries.h"
 #include "foundation/DynamicCalls.h"
+#include "foundation/RegistryKey.h"
 
 #include <shlobj.h>
+
+#include <initializer_list>
 
 WindowsVersionClass classifyWindowsVersion(const OSVERSIONINFOA* info)
 {
@@ -110,11 +113,84 @@ String systemDirectory()
     return folderFrom(GetSystemDirectoryA);
 }
 
+namespace {
+
+// Where the shell keeps the folders it knows, for a system without
+// SHGetFolderPathA (Windows 95 and NT 4.0 without shfolder.dll).  "Shell
+// Folders" holds the paths written out; "User Shell Folders" may hold them
+// with variables (%USERPROFILE%) or be the only one with a value.
+struct RegistryFolder {
+    int csidl;
+    bool perUser;          // HKEY_CURRENT_USER, else HKEY_LOCAL_MACHINE
+    const char* valueName;
+};
+const RegistryFolder registryFolders[] = {
+    {CSIDL_PERSONAL, true, "Personal"},
+    {CSIDL_APPDATA, true, "AppData"},
+    {CSIDL_DESKTOPDIRECTORY, true, "Desktop"},
+    {CSIDL_PROGRAMS, true, "Programs"},
+    {CSIDL_STARTMENU, true, "Start Menu"},
+    {CSIDL_FAVORITES, true, "Favorites"},
+    {CSIDL_COMMON_DESKTOPDIRECTORY, false, "Common Desktop"},
+    {CSIDL_COMMON_PROGRAMS, false, "Common Programs"},
+    {CSIDL_COMMON_STARTMENU, false, "Common Start Menu"},
+    {CSIDL_COMMON_APPDATA, false, "Common AppData"},
+    {CSIDL_COMMON_DOCUMENTS, false, "Common Documents"},
+};
+const char currentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
+
+bool isFolder(const String& path)
+{
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The value's text with environment variables expanded; "" when it is
+// missing or the expansion does not fit.
+String expandedRegistryText(HKEY root, const String& keyName, const char* valueName)
+{
+    RegistryKey key(root, KEY_READ);
+    if (!key.openSubKey(keyName, false, KEY_READ))
+        return String();
+    const String raw = key.readString(valueName, "");
+    if (raw.isEmpty())
+        return raw;
+    String text = String::reserved(folderBufferSize);
+    const DWORD n = ExpandEnvironmentStringsA(raw.c_str(), text.buffer(), folderBufferSize);
+    if (n == 0 || n > folderBufferSize)
+        return String();
+    return text.recomputeLength();
+}
+
+// The folder from the registry, only when it names an existing folder (a
+// value may outlive its folder); "" for a folder the registry does not name.
+String registryFolderPath(int csidl)
+{
+    if (csidl == CSIDL_PROGRAM_FILES) {
+        const String path = expandedRegistryText(HKEY_LOCAL_MACHINE, currentVersionKey, "ProgramFilesDir");
+        return isFolder(path) ? path : String();
+    }
+    for (const RegistryFolder& folder : registryFolders) {
+        if (folder.csidl != csidl)
+            continue;
+        const HKEY root = folder.perUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+        for (const char* list : {"Shell Folders", "User Shell Folders"}) {
+            const String path =
+                expandedRegistryText(root, String(currentVersionKey) + "\\Explorer\\" + list, folder.valueName);
+            if (isFolder(path))
+                return path;
+        }
+    }
+    return String();
+}
+
+} // namespace
+
 String specialFolderPath(int csidl)
 {
     auto getFolderPath = dynamicCalls().shGetFolderPathA;
     if (!getFolderPath)
-        return String();
+        return registryFolderPath(csidl & ~CSIDL_FLAG_MASK);
     // SHGetFolderPathA writes at most MAX_PATH characters; the buffer is larger
     // than that anyway.
     String text = String::reserved(folderBufferSize);

@@ -41,7 +41,9 @@ HMODULE kernel32Handle();
 String windowsDirectory();
 String systemDirectory();
 // SHGetFolderPathA(no window, id | CSIDL_FLAG_CREATE, no token, current path);
-// "" when the query fails or the function is missing.
+// "" when the query fails.  Where the function is missing (Windows 95 and NT
+// 4.0 without shfolder.dll) the shell's folder values in the registry, if
+// they name an existing folder (nothing is created then), else "".
 String specialFolderPath(int csidl);
 // The environment variable's value, "" when it is not set.
 String environmentValue(const String& name);

@@ -171,11 +171,62 @@ TEST(Folders, SpecialFolderIsCreatedWhenMissing)
 TEST(Folders, FailedQueryGivesEmptyText)
 {
     EXPECT_TRUE(specialFolderPath(0x7F).isEmpty());    // no such folder id
+}
+
+// Windows 95 and NT 4.0 without shfolder.dll: the folders come from the
+// shell's values in the registry, the same folders the function names.
+TEST(Folders, WithoutTheFunctionTheRegistryNamesTheFolders)
+{
+    const int folders[] = {CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_PROGRAM_FILES, CSIDL_DESKTOPDIRECTORY,
+                           CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS};
+    String expected[sizeof folders / sizeof folders[0]];
+    for (size_t i = 0; i < sizeof folders / sizeof folders[0]; ++i)
+        expected[i] = specialFolderPath(folders[i]);
+
     DynamicCalls& calls = dynamicCallsForTesting();
     const auto saved = calls.shGetFolderPathA;
     calls.shGetFolderPathA = nullptr;
-    EXPECT_TRUE(specialFolderPath(CSIDL_PERSONAL).isEmpty());
+    for (size_t i = 0; i < sizeof folders / sizeof folders[0]; ++i) {
+        SCOPED_TRACE(folders[i]);
+        EXPECT_STREQ(specialFolderPath(folders[i]).upperCase().c_str(), expected[i].upperCase().c_str());
+    }
+    EXPECT_TRUE(specialFolderPath(CSIDL_FONTS).isEmpty());    // a folder the table does not know
+    EXPECT_TRUE(specialFolderPath(0x7F).isEmpty());
     calls.shGetFolderPathA = saved;
+}
+
+// What Q8DIAG_EMULATE_WINDOWS does: every function the named Windows lacks
+// is hidden, the others stay as the system gave them; an unknown name hides
+// nothing.
+TEST(DynamicCallsEmulation, EachWindowsLosesWhatItLacks)
+{
+    struct Row {
+        const char* windows;
+        bool longPath, folderPath, memoryEx, wow64Process, nativeInfo, languageGroups, diskFreeEx, redirection;
+    } rows[] = {
+        {"win95", false, false, false, false, false, false, false, false},
+        {"win98", true, false, false, false, false, false, true, false},
+        {"nt40", false, false, false, false, false, false, true, false},
+        {"win2k", true, true, true, false, false, true, true, false},
+        {"winxp", true, true, true, true, true, true, true, false},
+    };
+    const DynamicCalls& real = dynamicCalls();
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.windows);
+        DynamicCalls calls = real;
+        ASSERT_TRUE(hideCallsMissingOn(calls, r.windows));
+        EXPECT_EQ(calls.getLongPathNameA != nullptr, r.longPath && real.getLongPathNameA != nullptr) << "getLongPathNameA";
+        EXPECT_EQ(calls.shGetFolderPathA != nullptr, r.folderPath && real.shGetFolderPathA != nullptr) << "shGetFolderPathA";
+        EXPECT_EQ(calls.globalMemoryStatusEx != nullptr, r.memoryEx && real.globalMemoryStatusEx != nullptr) << "globalMemoryStatusEx";
+        EXPECT_EQ(calls.isWow64Process != nullptr, r.wow64Process && real.isWow64Process != nullptr) << "isWow64Process";
+        EXPECT_EQ(calls.getNativeSystemInfo != nullptr, r.nativeInfo && real.getNativeSystemInfo != nullptr) << "getNativeSystemInfo";
+        EXPECT_EQ(calls.enumSystemLanguageGroupsA != nullptr, r.languageGroups && real.enumSystemLanguageGroupsA != nullptr) << "enumSystemLanguageGroupsA";
+        EXPECT_EQ(calls.getDiskFreeSpaceExA != nullptr, r.diskFreeEx && real.getDiskFreeSpaceExA != nullptr) << "getDiskFreeSpaceExA";
+        EXPECT_EQ(calls.wow64EnableWow64FsRedirection != nullptr, r.redirection && real.wow64EnableWow64FsRedirection != nullptr) << "wow64EnableWow64FsRedirection";
+    }
+    DynamicCalls calls = real;
+    EXPECT_FALSE(hideCallsMissingOn(calls, "win7"));
+    EXPECT_EQ(calls.getLongPathNameA, real.getLongPathNameA);
 }
 
 TEST(Environment, ValuesOfEveryLength)
