@@ -30,12 +30,12 @@ void writeDriverRegistrySection(ReportDocument& document)
 {
     document.appendLine("", false);
     document.appendLine("Driver registry entries", false);
-    // Full access, as the service manager's own key demands for anything but
-    // reading; without administrator rights the open fails, the object stays
-    // on the root opened with READ_CONTROL only, and enumerating that root
-    // fails too: the section then ends after its heading.
+    // Read access: every user may read the service keys, while full access
+    // is refused without administrator rights.  If the open fails anyway,
+    // the object stays on the root opened with READ_CONTROL only, enumerating
+    // that root fails too, and the section ends after its heading.
     RegistryKey services(HKEY_LOCAL_MACHINE, READ_CONTROL);
-    services.openSubKey("SYSTEM\\CurrentControlSet\\Services", false, KEY_ALL_ACCESS);
+    services.openSubKey("SYSTEM\\CurrentControlSet\\Services", false, KEY_READ);
     TextList names;
     services.listSubKeys(names);
     for (unsigned i = 0; i < names.count(); ++i) {

@@ -47,7 +47,8 @@ void ReportDocument::appendOwnLine(const String& text, bool summary) {
                   nullptr);
         return;
     }
-    {
+    // No documents folder, no log (see loadPluginPaths); the report goes on.
+    if (!logFilePath_.isEmpty()) {
         // Opened and closed for every line, so that a crash in a later section
         // (a plug-in or receiver library faulting) still leaves every line so
         // far on disk.  Shared read/write: the user may have it open already.
@@ -72,11 +73,17 @@ void ReportDocument::clearReport() {
 }
 
 void ReportDocument::loadPluginPaths() {
-    logFilePath_ = specialFolderPath(CSIDL_PERSONAL) + "\\" + "Q8diag.txt";
+    // Without a documents folder (a Windows 95 or NT 4.0 whose shell knows
+    // none) the path would become "\Q8diag.txt", a file at the root of the
+    // current drive that is none of ours to delete or write: no log then.
+    const String documents = specialFolderPath(CSIDL_PERSONAL);
+    logFilePath_ = documents.isEmpty() ? String() : documents + "\\" + "Q8diag.txt";
 
-    // The first open asks for full access on purpose: without administrator
-    // rights it fails, and the registry path then stays "".
-    RegistryKey key(HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
+    // Read access only: a user without administrator rights (a limited XP
+    // account, a host program calling the export on Vista) may read the
+    // search path but would be refused full access, and the path would then
+    // look absent.
+    RegistryKey key(HKEY_LOCAL_MACHINE, KEY_READ);
     pluginRegistryPath_ = "";
     if (key.openSubKey("Software\\ZQT", false, KEY_READ)) {
         // The long form fails for a path that does not exist, which shows it
@@ -85,6 +92,6 @@ void ReportDocument::loadPluginPaths() {
     }
     pluginVariablePath_ = environmentValue("ZQT_PLUGIN_PATH").longPathForm().upperCase();
 
-    DeleteFileA(logFilePath_);
+    if (!logFilePath_.isEmpty()) DeleteFileA(logFilePath_);
     key.close();
 }

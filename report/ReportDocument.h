@@ -7,7 +7,8 @@
 //   detailLines   every line in order, summary lines included (both lists
 //                 end at 262,144 lines; linesNotShown counts what did not fit)
 //   logFilePath   documents folder + "\Q8diag.txt"; appended line by line so a
-//                 crash leaves the report so far on disk
+//                 crash leaves the report so far on disk; "" (no log) when
+//                 the system names no documents folder
 //   pluginRegistryPath / pluginVariablePath
 //                 the two places the plug-in subsystem searches, upper case,
 //                 long form, "" when absent or not an existing path

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/DynamicCalls.h"
 #include "foundation/RegistryKey.h"
 #include "report/GenerateReport.h"
 #include "report/PathsSection.h"
@@ -186,6 +187,36 @@ TEST_F(ReportTest, DocumentsFolderLogPath) {
     SHGetFolderPathA(nullptr, CSIDL_PERSONAL | CSIDL_FLAG_CREATE, nullptr, 0, documents);
     EXPECT_STREQ((std::string(documents) + "\\Q8diag.txt").c_str(),
                  ReportDocument(false).logFilePath().c_str());
+}
+
+HRESULT WINAPI noFolder(HWND, int, HANDLE, DWORD, LPSTR path) {
+    path[0] = 0;
+    return E_FAIL;
+}
+
+// A system that names no documents folder: no log at all, and above all no
+// "\Q8diag.txt" at the root of the current drive deleted or written; the
+// report itself is complete.
+TEST_F(ReportTest, NoDocumentsFolderMeansNoLog) {
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    const std::string rootFile = std::string(current).substr(0, 2) + "\\Q8diag.txt";
+    writeWholeFile(rootFile, "somebody else's file\r\n");
+
+    DynamicCalls& calls = dynamicCallsForTesting();
+    const auto saved = calls.shGetFolderPathA;
+    calls.shGetFolderPathA = noFolder;
+    {
+        ReportDocument document(false);
+        EXPECT_STREQ("", document.logFilePath().c_str());
+        document.appendLine("a line", true);
+        EXPECT_EQ(std::vector<std::string>{"a line"}, toVector(document.detailLines()));
+        EXPECT_EQ(std::vector<std::string>{"a line"}, toVector(document.summaryLines()));
+    }
+    calls.shGetFolderPathA = saved;
+
+    EXPECT_EQ("somebody else's file\r\n", readWholeFile(rootFile));
+    DeleteFileA(rootFile.c_str());
 }
 
 TEST_F(ReportTest, LogFileIsOpenedForEachLineAndShared) {
