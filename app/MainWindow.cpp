@@ -34,6 +34,26 @@ const ButtonText buttonTexts[MainWindow::buttonCount] = {
 
 const char separatorLine[] = "------------- details follow ----------------";
 
+// A multi-line edit control of Windows 95/98/ME keeps its text in a 64 KB
+// local heap together with its line index, and refuses or cuts a longer
+// text.  The margin leaves room for that index.
+constexpr unsigned windows9xMemoCapacity = 60000;
+
+bool windows9x() { return (GetVersion() & 0x80000000u) != 0; }
+
+// Where lines the window cannot show are found instead.
+String tooLongLine(unsigned lines, const String& where) {
+    return String("Report too long for the window: ") + String::decimal(lines) + " more lines are " + where;
+}
+
+size_t linesIn(const char* text, size_t length) {
+    size_t lines = 0;
+    for (size_t i = 0; i + 1 < length; ++i)
+        if (text[i] == '\r' && text[i + 1] == '\n') ++lines;
+    const bool openLastLine = length >= 2 ? !(text[length - 2] == '\r' && text[length - 1] == '\n') : length > 0;
+    return lines + (openLastLine ? 1 : 0);
+}
+
 // The spinner carries over from one report to the next (and from one window
 // to the next); plain zero-initialised data, so nothing has to construct it.
 unsigned spinnerIndex = 0;
@@ -89,6 +109,7 @@ MainWindow::MainWindow(bool silent)
     memo_->setTextColor(yellow);
     memo_->setReadOnly(true);
     memo_->setTextLimit(0);
+    if (windows9x()) memoCapacity_ = windows9xMemoCapacity;
 
     // The document reads the plug-in paths and deletes the old log file as
     // it is made; that is the last step of building the window.
@@ -140,6 +161,7 @@ Button* MainWindow::button(int index) const {
 // ---- the report view ----
 
 void MainWindow::clearView() {
+    reportText_ = "";
     memo_->setText("");
     // No messages are pumped while the report runs: paint now or never.
     InvalidateRect(memo_->handle(), nullptr, TRUE);
@@ -173,8 +195,10 @@ void MainWindow::renderReport(const ReportDocument& document) {
     // mistaken for the whole report.
     String notShown;
     if (document.linesNotShown())
-        notShown = String("Report too long for the window: ") + String::decimal(document.linesNotShown()) +
-                   " more lines are only in " + document.logFilePath() + "\r\n";
+        notShown = tooLongLine(document.linesNotShown(), document.logFilePath().isEmpty()
+                                                             ? String("lost (no log file)")
+                                                             : "only in " + document.logFilePath()) +
+                   "\r\n";
 
     size_t total = versionLine.length() + 2 + sizeof(separatorLine) - 1 + 2 + 2 * notShown.length();
     for (unsigned i = 0; i < summary.count(); ++i) total += summary.get(i).length() + 2;
@@ -196,13 +220,35 @@ void MainWindow::renderReport(const ReportDocument& document) {
         text += "\r\n";
     }
     text += notShown;
-    memo_->setText(text);
+    showReport(text);
+}
+
+void MainWindow::showReport(const String& text) {
+    reportText_ = text;
+    if (memoCapacity_ == 0 || text.length() <= memoCapacity_) {
+        memo_->setText(text);
+        return;
+    }
+    // The lines that fit, whole, with room left for the line saying what is
+    // missing and for the elapsed time that follows a report.
+    const String logPath = document_ ? document_->logFilePath() : String();
+    const size_t reserve = 200 + logPath.length();
+    size_t cut = memoCapacity_ > reserve ? memoCapacity_ - reserve : 0;
+    const char* chars = text.c_str();
+    while (cut >= 2 && !(chars[cut - 2] == '\r' && chars[cut - 1] == '\n')) --cut;
+    if (cut < 2) cut = 0;
+    const unsigned missing = static_cast<unsigned>(linesIn(chars + cut, text.length() - cut));
+    const String where = logPath.isEmpty() ? String("in a copied or saved report")
+                                           : "in " + logPath + " and in a copied or saved report";
+    memo_->setText(text.substring(0, cut) + tooLongLine(missing, where) + "\r\n");
 }
 
 void MainWindow::appendElapsedTime(DWORD startTick) {
     const DWORD elapsed = GetTickCount() - startTick;
+    const String line = String("Report generating time: ") + String::fixedPoint(elapsed / 1000.0, 3, 0);
+    reportText_ += "\r\n" + line + "\r\n";
     memo_->appendLine("");
-    memo_->appendLine(String("Report generating time: ") + String::fixedPoint(elapsed / 1000.0, 3, 0));
+    memo_->appendLine(line);
 }
 
 // ---- the report owner ----
@@ -222,15 +268,25 @@ void MainWindow::getInfo(Button*) { generateReport(*document_); }
 void MainWindow::repairPluginPaths(Button*) {
     const String text = repairPlatform_ ? repairPluginPath(*document_, *repairPlatform_)
                                         : repairPluginPath(*document_);
-    memo_->setText(text);
+    showReport(text);
 }
 
 void MainWindow::copyReport(Button*) {
-    // The edit control copies its selection in its usual clipboard formats.
-    const int length = memo_->textLength();
-    memo_->setSelection(0, length);
-    SendMessageA(memo_->handle(), WM_COPY, 0, 0);
-    memo_->setSelection(0, 0);
+    // The whole text, not the memo's: on Windows 9x the memo may hold only
+    // the report's beginning.  Windows makes the Unicode and OEM forms of
+    // CF_TEXT itself when another program asks for them.
+    if (!OpenClipboard(handle())) return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, reportText_.length() + 1);
+    char* characters = block ? static_cast<char*>(GlobalLock(block)) : nullptr;
+    if (characters) {
+        CopyMemory(characters, reportText_.c_str(), reportText_.length() + 1);
+        GlobalUnlock(block);
+        // The clipboard owns the block once it is taken; otherwise it is ours.
+        if (SetClipboardData(CF_TEXT, block)) block = nullptr;
+    }
+    if (block) GlobalFree(block);
+    CloseClipboard();
 }
 
 void MainWindow::prepareSaveDialog(OPENFILENAMEA& dialog, char* nameBuffer) {
@@ -258,18 +314,9 @@ void MainWindow::saveReport(Button*) {
 }
 
 bool MainWindow::writeReportFile(const String& path) {
+    // The whole text, not the memo's (see copyReport).
     TextList lines;
-    const int length = memo_->textLength();
-    // The control's own buffer, read in place: no copy of a long report.
-    HLOCAL buffer = reinterpret_cast<HLOCAL>(SendMessageA(memo_->handle(), EM_GETHANDLE, 0, 0));
-    const char* characters = buffer ? static_cast<const char*>(LocalLock(buffer)) : nullptr;
-    if (characters) {
-        lines.parseText(characters, static_cast<size_t>(length));
-        LocalUnlock(buffer);
-    } else {
-        const String text = memo_->text();
-        lines.parseText(text.c_str(), text.length());
-    }
+    lines.parseText(reportText_.c_str(), reportText_.length());
     return lines.saveFile(path) != 0;
 }
 

@@ -66,8 +66,20 @@ public:
     void showAbout(Button* button);
     void showHelp(Button* button);
 
-    // The save action after the dialog: the memo's lines into the file, each
-    // ending in CR LF.  false when the file could not be written.
+    // Shows a finished report or the repair's text: the memo takes what it
+    // can hold (memoCapacity) and says how many lines it lacks; copy and
+    // save always take the whole text.
+    void showReport(const String& text);
+    // What copy and save take: the last text shown, with the elapsed time.
+    const String& reportText() const { return reportText_; }
+    // The characters the memo is given at most, 0 for no limit: a multi-line
+    // edit control of Windows 95/98/ME holds about 64 KB and refuses or cuts
+    // more.  Tests may set another.
+    unsigned memoCapacity() const { return memoCapacity_; }
+    void setMemoCapacity(unsigned characters) { memoCapacity_ = characters; }
+
+    // The save action after the dialog: the report's lines into the file,
+    // each ending in CR LF.  false when the file could not be written.
     bool writeReportFile(const String& path);
     // The save dialog's parameters; `nameBuffer` holds saveNameCharacters.
     void prepareSaveDialog(OPENFILENAMEA& dialog, char* nameBuffer);
@@ -97,4 +109,6 @@ private:
     HFONT toolbarFont_ = nullptr;
     HICON icon_ = nullptr;
     RepairPlatform* repairPlatform_ = nullptr;
+    String reportText_;
+    unsigned memoCapacity_ = 0;
 };

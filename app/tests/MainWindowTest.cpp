@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <set>
 #include <sstream>
@@ -457,10 +458,90 @@ TEST_F(MainWindowTest, SaveWritesTheMemoLinesWithCrLf) {
 
     // The file is replaced, not appended to.
     std::ofstream(path, std::ios::binary) << "old content that is longer than the new one\r\n";
-    window->memo()->setText("one\r\ntwo");
+    window->showReport("one\r\ntwo");
     ASSERT_TRUE(window->writeReportFile(path.c_str()));
     EXPECT_EQ(readFile(path), "one\r\ntwo\r\n");
     DeleteFileA(path.c_str());
+}
+
+// A report larger than the memo holds (a multi-line edit control of Windows
+// 95/98/ME takes about 64 KB): the memo shows the lines that fit and one line
+// saying how many it lacks; copy and save take the whole report, and after a
+// repair what the repair left.  Under Windows 9x the window's own capacity is
+// used, elsewhere the test sets the same.
+TEST_F(MainWindowTest, ReportLargerThanTheMemoHoldsIsWholeInCopyAndSave) {
+    const bool windows9x = (GetVersion() & 0x80000000u) != 0;
+    EXPECT_EQ(window->memoCapacity(), windows9x ? 60000u : 0u);
+    if (!windows9x) window->setMemoCapacity(60000);
+    const unsigned capacity = window->memoCapacity();
+
+    std::vector<std::pair<std::string, bool>> lines = {{"warning !", true}};
+    for (int i = 0; i < 2000; ++i)
+        lines.push_back({"   C:\\PROGRAM FILES\\BRELVANX\\FILE" + std::to_string(i) + ".DLL  12k345  ver. 2.0.6.1", false});
+    renderLines(lines, GetTickCount());
+    const std::string whole = str(window->reportText());
+    ASSERT_GT(whole.size(), 65536u);
+    const std::string shown = memoText();
+    EXPECT_LE(shown.size(), capacity);
+    const std::string timeLabel = "\r\nReport generating time: ";
+    ASSERT_NE(whole.rfind(timeLabel), std::string::npos) << "the elapsed time belongs to the report";
+    ASSERT_NE(shown.rfind(timeLabel), std::string::npos);
+    EXPECT_EQ(whole.substr(whole.rfind(timeLabel)), shown.substr(shown.rfind(timeLabel)));
+
+    // Version, summary, empty line, separator, the details that fit (the
+    // warning first), the notice, empty line, elapsed time.
+    const std::vector<std::string> shownLines = splitLines(shown);
+    ASSERT_GE(shownLines.size(), 8u);
+    EXPECT_EQ(shownLines[1], "warning !");
+    EXPECT_EQ(shownLines[4], "warning !");
+    const size_t detailsShown = shownLines.size() - 7;
+    const std::string& notice = shownLines[shownLines.size() - 3];
+    const std::string logPath = str(window->document().logFilePath());
+    EXPECT_EQ(notice, "Report too long for the window: " + std::to_string(2001 - detailsShown) + " more lines are in " +
+                          logPath + " and in a copied or saved report");
+    const size_t noticeAt = shown.find("Report too long for the window: ");
+    EXPECT_EQ(shown.substr(0, noticeAt), whole.substr(0, noticeAt)) << "what is shown is the report's beginning";
+
+    struct Action {
+        const char* name;
+        std::function<std::string()> take;
+    } actions[] = {
+        {"save",
+         [&] {
+             char folder[MAX_PATH];
+             GetTempPathA(sizeof(folder), folder);
+             const std::string path = std::string(folder) + "q8-large-report.txt";
+             EXPECT_TRUE(window->writeReportFile(path.c_str()));
+             const std::string saved = readFile(path);
+             DeleteFileA(path.c_str());
+             return saved;
+         }},
+        {"copy",
+         [&] {
+             Button* copy = window->button(MainWindow::copyButton);
+             copy->onClick(copy);
+             std::string clip;
+             if (OpenClipboard(nullptr)) {
+                 if (HANDLE data = GetClipboardData(CF_TEXT)) {
+                     clip = static_cast<const char*>(GlobalLock(data));
+                     GlobalUnlock(data);
+                 }
+                 CloseClipboard();
+             }
+             return clip;
+         }},
+    };
+    for (const Action& action : actions) {
+        SCOPED_TRACE(action.name);
+        EXPECT_EQ(action.take(), whole);
+    }
+
+    // The repair's text replaces the report for copy and save alike.
+    window->showReport("ZQT repair successful\r\n");
+    for (const Action& action : actions) {
+        SCOPED_TRACE(std::string("after the repair: ") + action.name);
+        EXPECT_EQ(action.take(), "ZQT repair successful\r\n");
+    }
 }
 
 // Fills the save dialog's file name and presses its Save button once the
