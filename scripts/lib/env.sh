@@ -16,6 +16,26 @@ esac
 
 q8_log() { printf '[q8] %s\n' "$*" >&2; }
 
+# q8_can_run_32bit: whether this machine's kernel executes 32-bit x86
+# programs, which Wine needs for every Windows program here.  Some kernels
+# have IA-32 emulation switched off ("Exec format error" for any i386 binary);
+# asked with a 91-byte 32-bit program that only exits, so that the answer
+# needs no i386 package installed.  A failure for another reason (a noexec
+# temporary folder) is not taken for a no.
+q8_can_run_32bit() {
+  local probe rc out
+  probe=$(mktemp "${TMPDIR:-/tmp}/q8-ia32.XXXXXX") || return 0
+  printf '\177\105\114\106\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\133\000\000\000\133\000\000\000\005\000\000\000\000\020\000\000\061\333\061\300\100\315\200' > "$probe"
+  chmod +x "$probe"
+  out=$("$probe" 2>&1); rc=$?
+  rm -f "$probe"
+  [ $rc -eq 0 ] && return 0
+  case $out in *"Exec format error"*) return 1 ;; esac
+  return 0
+}
+
+Q8_NO_IA32_MESSAGE="this machine's kernel cannot run 32-bit programs (IA-32 emulation off), so Wine cannot run here: only the native build, its tests and the fuzzers can (scripts/test --native)"
+
 # q8_prefix DIR [win32|win64]: make a Wine prefix once (flock-guarded, so
 # parallel tests do not boot the same prefix twice).
 q8_prefix() {
