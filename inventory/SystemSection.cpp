@@ -207,11 +207,13 @@ void writeSystemSection(ReportDocument& document) {
     document.appendLine("");
     CPINFOEXA codePage;
     ZeroMemory(&codePage, sizeof codePage);
-    // GetCPInfoExA is missing on Windows 95; its name already holds the
-    // number and the description ("1252  (ANSI - Latin I)").
+    // GetCPInfoExA's name already holds the number and the description
+    // ("1252  (ANSI - Latin I)").  Windows 95, 98 and NT 4.0 lack it: there
+    // the line gives the number alone rather than nothing.
     auto getCPInfoEx = dynamicCalls().getCPInfoExA;
-    if (getCPInfoEx) getCPInfoEx(GetACP(), 0, &codePage);
-    document.appendLine(String("Active code page ") + codePage.CodePageName);
+    const bool named = getCPInfoEx && getCPInfoEx(GetACP(), 0, &codePage) && codePage.CodePageName[0] != 0;
+    document.appendLine(String("Active code page ") +
+                        (named ? String(codePage.CodePageName) : String::decimal(GetACP())));
 
     document.appendLine("Supported language groups:");
     // Language groups exist from Windows 2000 on; elsewhere nothing is listed.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/DynamicCalls.h"
 #include "foundation/SystemQueries.h"
 #include "inventory/ProcessorName.h"
 #include "inventory/SystemSection.h"
@@ -190,6 +191,17 @@ TEST(SystemSection, UnderThisPrefixAndWindowsVersion) {
     ASSERT_TRUE(GetCPInfoExA(GetACP(), 0, &codePage));
     EXPECT_EQ(1u, std::count(lines.begin(), lines.end(),
                              std::string("Active code page ") + codePage.CodePageName));
+}
+
+// Windows 95, 98 and NT 4.0 have no GetCPInfoExA: the line still names the
+// active code page, by its number.
+TEST(SystemSection, CodePageWithoutGetCPInfoExIsItsNumber) {
+    DynamicCalls& calls = dynamicCallsForTesting();
+    const auto saved = calls.getCPInfoExA;
+    calls.getCPInfoExA = nullptr;
+    const std::vector<std::string> lines = sectionInProcess();
+    calls.getCPInfoExA = saved;
+    EXPECT_EQ(1, std::count(lines.begin(), lines.end(), "Active code page " + std::to_string(GetACP())));
 }
 
 TEST(SystemSection, DriveTypeNames) {
