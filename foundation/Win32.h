@@ -3,10 +3,12 @@
 // everywhere.
 //
 // The program runs on Windows 95 up to Vista and as a 32-bit process under
-// WoW64.  Declarations up to Vista are visible so that optional functions can
-// be typed with decltype; such functions are still never imported directly but
-// looked up at run time (see foundation/DynamicCalls.h), because an import that
-// Windows 95 lacks stops the loader before main runs.
+// WoW64.  The target is NT 4.0: structures take their oldest layout, which
+// every later Windows accepts.  MinGW's headers declare the later functions
+// that the run-time table types with decltype whatever the target; those are
+// never imported but looked up at run time (foundation/DynamicCalls.h),
+// because an import that Windows 95 lacks stops the loader before main runs.
+// The import review (app/WindowsImports.txt) is the guard, not this number.
 #pragma once
 
 #ifndef _WIN32
@@ -14,10 +16,10 @@
 #endif
 
 #ifndef WINVER
-#define WINVER 0x0600
+#define WINVER 0x0400
 #endif
 #ifndef _WIN32_WINNT
-#define _WIN32_WINNT 0x0600
+#define _WIN32_WINNT 0x0400
 #endif
 #ifndef _WIN32_IE
 #define _WIN32_IE 0x0600
