@@ -14,7 +14,7 @@ struct FirstRelease {
     FirstNt nt;
 };
 
-enum class Library { kernel32, shellFolders };
+enum class Library { kernel32, shellFolders, msimg32, comctl32 };
 
 // Every entry with its name, library and first releases, in one place for
 // the look-up and for hiding what an emulated Windows lacks.
@@ -43,6 +43,12 @@ void forEachEntry(DynamicCalls& c, Visit&& visit) {
     // where a setup (Internet Explorer 5, many others) installed that.
     visit(c.shGetFolderPathA, "SHGetFolderPathA", Library::shellFolders,
           FirstRelease{First9x::winMe, FirstNt::win2000});
+    // msimg32.dll came with Windows 98 and 2000.
+    visit(c.transparentBlt, "TransparentBlt", Library::msimg32, FirstRelease{First9x::win98, FirstNt::win2000});
+    // comctl32.dll 4.70 (Internet Explorer 3): Windows 98 and 2000 have it,
+    // Windows 95 and NT 4.0 only where a later setup brought it.
+    visit(c.initCommonControlsEx, "InitCommonControlsEx", Library::comctl32,
+          FirstRelease{First9x::win98, FirstNt::win2000});
 }
 
 // A Windows as the table sees it: its family and its place in that family's order.
@@ -100,26 +106,37 @@ HMODULE loadSystemLibrary(const char* name) {
     return module;
 }
 
+// The library as the process has it already (shell32 and comctl32 usually
+// are, with the first window), else loaded.  Libraries come from the system
+// folder by full path, never from the current folder, and stay loaded for the
+// life of the process.
+HMODULE loadedSystemLibrary(const char* name) {
+    HMODULE module = GetModuleHandleA(name);
+    return module ? module : loadSystemLibrary(name);
+}
+
 DynamicCalls& table() {
     static DynamicCalls calls = [] {
         DynamicCalls c{};
-        HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
         const bool on9x = windows9x();
         forEachEntry(c, [&](auto& slot, const char* name, Library library, FirstRelease first) {
             // Windows 95/98/ME export some NT functions as stubs that only fail.
             if (on9x && first.windows9x == First9x::never) return;
-            if (library == Library::kernel32) {
-                lookUp(slot, kernel32, name);
-                return;
+            switch (library) {
+            case Library::kernel32:
+                lookUp(slot, GetModuleHandleA("kernel32.dll"), name);
+                break;
+            case Library::shellFolders:
+                lookUp(slot, loadedSystemLibrary("shell32.dll"), name);
+                if (!slot) lookUp(slot, loadSystemLibrary("shfolder.dll"), name);
+                break;
+            case Library::msimg32:
+                lookUp(slot, loadedSystemLibrary("msimg32.dll"), name);
+                break;
+            case Library::comctl32:
+                lookUp(slot, loadedSystemLibrary("comctl32.dll"), name);
+                break;
             }
-            // shell32 is normally loaded already by anything with a window;
-            // load it if not.  Both libraries come from the system folder by
-            // full path, never from the current folder, and stay loaded for
-            // the life of the process.
-            HMODULE shell32 = GetModuleHandleA("shell32.dll");
-            if (!shell32) shell32 = loadSystemLibrary("shell32.dll");
-            lookUp(slot, shell32, name);
-            if (!slot) lookUp(slot, loadSystemLibrary("shfolder.dll"), name);
         });
         // A test's stand-in for an older Windows (see the header).
         char emulated[16] = "";

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "foundation/Win32.h"
+#include <commctrl.h>
 #include <shlobj.h>
 
 struct DynamicCalls {
@@ -32,6 +33,10 @@ struct DynamicCalls {
     decltype(&::EnumSystemLanguageGroupsA) enumSystemLanguageGroupsA;
     // shell32, or shfolder.dll on systems whose shell32 predates it
     decltype(&::SHGetFolderPathA) shGetFolderPathA;
+    // msimg32.dll
+    decltype(&::TransparentBlt) transparentBlt;
+    // comctl32.dll
+    decltype(&::InitCommonControlsEx) initCommonControlsEx;
 };
 
 // The table, filled on first use (one thread; later calls only read it).

@@ -202,13 +202,14 @@ TEST(DynamicCallsEmulation, EachWindowsLosesWhatItLacks)
 {
     struct Row {
         const char* windows;
-        bool longPath, folderPath, memoryEx, wow64Process, nativeInfo, languageGroups, diskFreeEx, redirection;
+        bool longPath, folderPath, memoryEx, wow64Process, nativeInfo, languageGroups, diskFreeEx, redirection,
+            transparentBlt, commonControlsEx;
     } rows[] = {
-        {"win95", false, false, false, false, false, false, false, false},
-        {"win98", true, false, false, false, false, false, true, false},
-        {"nt40", false, false, false, false, false, false, true, false},
-        {"win2k", true, true, true, false, false, true, true, false},
-        {"winxp", true, true, true, true, true, true, true, false},
+        {"win95", false, false, false, false, false, false, false, false, false, false},
+        {"win98", true, false, false, false, false, false, true, false, true, true},
+        {"nt40", false, false, false, false, false, false, true, false, false, false},
+        {"win2k", true, true, true, false, false, true, true, false, true, true},
+        {"winxp", true, true, true, true, true, true, true, false, true, true},
     };
     const DynamicCalls& real = dynamicCalls();
     for (const Row& r : rows) {
@@ -223,6 +224,9 @@ TEST(DynamicCallsEmulation, EachWindowsLosesWhatItLacks)
         EXPECT_EQ(calls.enumSystemLanguageGroupsA != nullptr, r.languageGroups && real.enumSystemLanguageGroupsA != nullptr) << "enumSystemLanguageGroupsA";
         EXPECT_EQ(calls.getDiskFreeSpaceExA != nullptr, r.diskFreeEx && real.getDiskFreeSpaceExA != nullptr) << "getDiskFreeSpaceExA";
         EXPECT_EQ(calls.wow64EnableWow64FsRedirection != nullptr, r.redirection && real.wow64EnableWow64FsRedirection != nullptr) << "wow64EnableWow64FsRedirection";
+        EXPECT_EQ(calls.transparentBlt != nullptr, r.transparentBlt && real.transparentBlt != nullptr) << "transparentBlt";
+        EXPECT_EQ(calls.initCommonControlsEx != nullptr, r.commonControlsEx && real.initCommonControlsEx != nullptr)
+            << "initCommonControlsEx";
     }
     DynamicCalls calls = real;
     EXPECT_FALSE(hideCallsMissingOn(calls, "win7"));

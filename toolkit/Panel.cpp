@@ -1,5 +1,6 @@
 #include "toolkit/Panel.h"
 
+#include "foundation/DynamicCalls.h"
 #include "toolkit/ApplicationContext.h"
 #include "toolkit/Graphics.h"
 #include "toolkit/ScopedSelection.h"
@@ -14,25 +15,6 @@ namespace {
 
 constexpr int maxPanelText = 1024;
 
-// TransparentBlt lives in msimg32.dll, which Windows 95 does not have: an
-// import would stop the loader before the program starts, so it is looked up
-// when first needed.
-using TransparentBltFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int,
-                                             UINT);
-
-TransparentBltFunction transparentBltFunction() {
-    static bool looked = false;
-    static TransparentBltFunction function = nullptr;
-    if (!looked) {
-        looked = true;
-        HMODULE library = LoadLibraryA("msimg32.dll");
-        if (library) {
-            function = reinterpret_cast<TransparentBltFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library, "TransparentBlt")));
-        }
-    }
-    return function;
-}
 
 // The same effect with two raster operations through a monochrome mask, for
 // systems without msimg32: the mask is white where the source has the
@@ -68,8 +50,9 @@ void maskedBlt(HDC target, int x, int y, int width, int height, HDC source, int 
 
 void transparentCopy(HDC target, int x, int y, int width, int height, HDC source, int sourceWidth,
                      int sourceHeight, COLORREF transparent) {
-    if (TransparentBltFunction function = transparentBltFunction()) {
-        function(target, x, y, width, height, source, 0, 0, sourceWidth, sourceHeight, transparent);
+    // msimg32.dll, which Windows 95 and NT 4.0 lack, comes from the run-time table.
+    if (auto transparentBlt = dynamicCalls().transparentBlt) {
+        transparentBlt(target, x, y, width, height, source, 0, 0, sourceWidth, sourceHeight, transparent);
     } else {
         maskedBlt(target, x, y, width, height, source, sourceWidth, sourceHeight, transparent);
     }

@@ -1,5 +1,6 @@
 #include "toolkit/Tooltips.h"
 
+#include "foundation/DynamicCalls.h"
 #include "toolkit/ApplicationContext.h"
 #include "toolkit/Component.h"
 
@@ -26,15 +27,10 @@ void fillToolInfo(TTTOOLINFOA& info, Component* component, UINT flags, char* tex
 }
 
 // InitCommonControlsEx arrived with later common-control versions; the first
-// Windows 95 release only has InitCommonControls.  Look the newer one up and
-// fall back when it is missing.
+// Windows 95 release only has InitCommonControls.  The newer one comes from
+// the run-time table, with the older as the fallback.
 void initialiseCommonControls() {
-    using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    HMODULE library = LoadLibraryA("comctl32.dll");
-    InitEx initEx = library ? reinterpret_cast<InitEx>(reinterpret_cast<void*>(
-                                  GetProcAddress(library, "InitCommonControlsEx")))
-                            : nullptr;
-    if (initEx) {
+    if (auto initEx = dynamicCalls().initCommonControlsEx) {
         INITCOMMONCONTROLSEX request;
         request.dwSize = 8;
         request.dwICC = 0xFF;
