@@ -430,6 +430,7 @@ TEST_F(MainWindowTest, SpinnerTurnsAtMostEveryHundredMilliseconds) {
 TEST_F(MainWindowTest, CopyPutsTheWholeTextOnTheClipboard) {
     renderLines({{"Paths", false}, {"warning !", true}, {"   detail", false}}, GetTickCount());
     const std::string text = memoText();
+    window->memo()->setSelection(3, 2);
     Button* copy = window->button(MainWindow::copyButton);
     copy->onClick(copy);
 
@@ -439,11 +440,11 @@ TEST_F(MainWindowTest, CopyPutsTheWholeTextOnTheClipboard) {
     const std::string clip = static_cast<const char*>(GlobalLock(data));
     GlobalUnlock(data);
     CloseClipboard();
-    EXPECT_EQ(clip, text);
+    EXPECT_EQ(clip, text) << "the whole text, whatever is selected";
     int start = -1, length = -1;
     window->memo()->getSelection(&start, &length);
-    EXPECT_EQ(start, 0);
-    EXPECT_EQ(length, 0) << "the selection collapses afterwards";
+    EXPECT_EQ(start, 3);
+    EXPECT_EQ(length, 2) << "the user's selection stays as it was";
 }
 
 TEST_F(MainWindowTest, SaveWritesTheMemoLinesWithCrLf) {
