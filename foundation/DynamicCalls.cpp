@@ -39,6 +39,8 @@ void forEachEntry(DynamicCalls& c, Visit&& visit) {
     visit(c.getCPInfoExA, "GetCPInfoExA", k, FirstRelease{First9x::winMe, FirstNt::win2000});
     visit(c.enumSystemLanguageGroupsA, "EnumSystemLanguageGroupsA", k,
           FirstRelease{First9x::never, FirstNt::win2000});
+    // Windows 95/98/ME run on one processor and document no affinity.
+    visit(c.setThreadAffinityMask, "SetThreadAffinityMask", k, FirstRelease{First9x::never, FirstNt::nt4});
     // shell32 of Windows ME and 2000; shfolder.dll brings it to older systems
     // where a setup (Internet Explorer 5, many others) installed that.
     visit(c.shGetFolderPathA, "SHGetFolderPathA", Library::shellFolders,

@@ -31,6 +31,7 @@ struct DynamicCalls {
     decltype(&::GetDiskFreeSpaceExA) getDiskFreeSpaceExA;
     decltype(&::GetCPInfoExA) getCPInfoExA;
     decltype(&::EnumSystemLanguageGroupsA) enumSystemLanguageGroupsA;
+    decltype(&::SetThreadAffinityMask) setThreadAffinityMask;
     // shell32, or shfolder.dll on systems whose shell32 predates it
     decltype(&::SHGetFolderPathA) shGetFolderPathA;
     // msimg32.dll

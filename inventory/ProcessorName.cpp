@@ -140,9 +140,14 @@ String cpuBrandString() {
 
 int64_t cpuClockFromCounts(int64_t tscCycles, int64_t counterFrequency, int64_t counterTicks,
                            int64_t divisor) {
-    if (counterFrequency <= 0 || counterTicks <= 0 || divisor <= 0) return 0;
-    // Multiplication first keeps the precision; at 5 GHz for 1 s against a
-    // 10 MHz counter the product is about 5e16, well inside 63 bits.
-    const int64_t hz = tscCycles * counterFrequency / counterTicks;
-    return (hz + divisor / 2) / divisor;
+    if (counterFrequency <= 0 || counterTicks <= 0 || divisor <= 0 || tscCycles <= 0) return 0;
+    // In long double (64-bit mantissa on x86): cycles times the counter's
+    // frequency overflows 63 bits once the performance counter runs at the
+    // processor's own clock (3 GHz over one second is 9e18), and the result
+    // in Hz needs far fewer digits than the mantissa holds.
+    const long double hz = static_cast<long double>(tscCycles) * counterFrequency / counterTicks;
+    // Time-stamp counters out of step between processors, or a thread moved
+    // while measuring, give nonsense: no clock rather than a wrong one.
+    if (hz > maxPlausibleClockHz) return 0;
+    return static_cast<int64_t>(hz / divisor + 0.5L);
 }

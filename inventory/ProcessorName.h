@@ -20,7 +20,10 @@ String cpuBrandString();
 String processorNameFor(const String& vendor, int family, int revision);
 
 // Hz = tscCycles * counterFrequency / counterTicks, then divided by divisor
-// rounded to nearest.  0 when any of the three divisors is 0 or negative.
+// rounded to nearest.  0 when any of the three divisors is 0 or negative,
+// when the cycles are not positive, or when the clock comes out above
+// maxPlausibleClockHz (counters out of step between processors).
+constexpr long double maxPlausibleClockHz = 100e9L;
 int64_t cpuClockFromCounts(int64_t tscCycles, int64_t counterFrequency, int64_t counterTicks,
                            int64_t divisor);
 

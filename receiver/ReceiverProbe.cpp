@@ -114,7 +114,8 @@ void exportThunk(void* context) {
 // faulted, every further call reports failure without entering the library.
 class ReceiverLibrary {
 public:
-    bool faulted() const { return faulted_; }
+    // The module is one that faulted in an earlier probe of this process.
+    bool faultedEarlier() const { return faultedEarlier_; }
 
     // false on a fault; *loaded tells whether LoadLibraryA gave a module.
     bool load(const String& path, bool* loaded) {
@@ -126,7 +127,7 @@ public:
         module_ = call.module;
         *loaded = ok && module_ != nullptr;
         if (!ok) faulted_ = true;
-        if (*loaded && hasFaulted(module_)) faulted_ = true;
+        if (*loaded && hasFaulted(module_)) faulted_ = faultedEarlier_ = true;
         return ok;
     }
 
@@ -167,6 +168,7 @@ private:
     HMODULE module_ = nullptr;
     FARPROC procs_[kExportCount] = {};
     bool faulted_ = false;
+    bool faultedEarlier_ = false;
 };
 
 // Buffers handed to the library, with room to spare behind each: a library
@@ -195,7 +197,9 @@ public:
         bool loaded = false;
         if (!library_.load(path_, &loaded)) return exceptionLine();
         if (!loaded) return summary(String("   Unable to load ") + path_);
-        if (library_.faulted()) return exceptionLine();
+        // Not entered again; the line says so, or it would read as a new fault.
+        if (library_.faultedEarlier())
+            return summary(exceptionText() + " (not called again: it faulted in an earlier report)");
 
         bool complete = false;
         if (!library_.resolve(&complete)) return exceptionLine();
@@ -227,7 +231,8 @@ public:
 private:
     void detail(const String& text) { document_.appendLine(text, false); }
     void summary(const String& text) { document_.appendLine(text, true); }
-    void exceptionLine() { summary(String("   exception while accessing ") + file_); }
+    String exceptionText() const { return String("   exception while accessing ") + file_; }
+    void exceptionLine() { summary(exceptionText()); }
 
     // false when the library faulted; the receiver then stays open, as
     // nothing more may be called in that library.

@@ -118,6 +118,11 @@ TEST(ProcessorName, ClockFromCountsNeverDividesByZero) {
         {1000, 0, 1000, 1, 0},                             // no performance counter
         {1000, 1000, 0, 1, 0},                             // counter did not move
         {1000, 1000, 1000, 0, 0},                          // no divisor
+        {-1700000000, 10000000, 10000000, 1000000, 0},     // counters out of step: no clock, not -1700 MHz
+        {0, 10000000, 10000000, 1000000, 0},
+        {4000000000, 4000000000, 4000000000, 1000000, 4000},  // counter at the processor's clock: 1.6e19 overflows 63 bits
+        {INT64_MAX / 2, INT64_MAX / 4, INT64_MAX / 4, 1, 0},  // absurd: far beyond any processor
+        {300000000, 10000000, 100000, 1, 30000000000},       // 30 GHz in Hz, still plausible
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.cycles << " cycles, " << c.ticks << " of "
