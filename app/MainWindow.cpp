@@ -309,8 +309,21 @@ void MainWindow::saveReport(Button*) {
     OPENFILENAMEA dialog;
     char name[saveNameCharacters];
     prepareSaveDialog(dialog, name);
-    if (!GetSaveFileNameA(&dialog)) return;   // cancelled or failed: nothing to say
-    writeReportFile(String(name));
+    if (!GetSaveFileNameA(&dialog)) return;   // cancelled
+    saveReportTo(String(name));
+}
+
+void MainWindow::saveReportTo(const String& path) {
+    SetLastError(ERROR_SUCCESS);
+    if (writeReportFile(path)) return;
+    const DWORD error = GetLastError();
+    char reason[512] = "";
+    if (error == ERROR_SUCCESS ||
+        !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
+                        sizeof reason, nullptr))
+        lstrcatA(reason, "The file could not be written.");
+    const String text = String("The report could not be saved to\n") + path + "\n\n" + reason;
+    MessageBoxA(handle(), text.c_str(), "Save report", MB_OK | MB_ICONERROR);
 }
 
 bool MainWindow::writeReportFile(const String& path) {

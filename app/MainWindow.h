@@ -31,7 +31,9 @@ public:
     static constexpr DWORD memoStyle = 0x56410044;
     static constexpr int iconResource = 104;
     static constexpr int saveDialogStructSize = 76;   // OPENFILENAMEA without the Windows 2000 fields
-    static constexpr int saveNameCharacters = 128;
+    // The system's path limit: a shorter buffer makes the dialog fail, with
+    // nothing to show for it, as soon as the user picks a longer name.
+    static constexpr int saveNameCharacters = MAX_PATH;
 
     explicit MainWindow(bool silent);
     // Deletes the help window and the report document, then the widgets and
@@ -81,6 +83,9 @@ public:
     // The save action after the dialog: the report's lines into the file,
     // each ending in CR LF.  false when the file could not be written.
     bool writeReportFile(const String& path);
+    // writeReportFile, and when it fails a message box naming the file and
+    // the system's reason; the report in the window stays as it is.
+    void saveReportTo(const String& path);
     // The save dialog's parameters; `nameBuffer` holds saveNameCharacters.
     void prepareSaveDialog(OPENFILENAMEA& dialog, char* nameBuffer);
 

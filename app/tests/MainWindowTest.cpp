@@ -574,6 +574,44 @@ struct SaveDialogDriver {
 std::string SaveDialogDriver::name;
 bool SaveDialogDriver::seen = false;
 
+// Reads and closes the message box the window shows, once it is up.
+struct MessageBoxReader {
+    static std::string text;
+    static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND box = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &SaveDialogDriver::findDialog, reinterpret_cast<LPARAM>(&box));
+        if (!box) return;
+        KillTimer(nullptr, id);
+        char buffer[1024] = "";
+        GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);   // the message box's text control
+        text = buffer;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+};
+std::string MessageBoxReader::text;
+
+// A file that cannot be written (here a folder of that name): a message box
+// names the file and the reason, and the window keeps its report.
+TEST_F(MainWindowTest, SaveThatFailsSaysSoAndKeepsTheReport) {
+    renderLines({{"Paths", false}, {"warning !", true}, {"   detail", false}}, GetTickCount());
+    const std::string before = memoText();
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof(folder), folder);
+    const std::string path = std::string(folder) + "q8-a-folder-not-a-file";
+    CreateDirectoryA(path.c_str(), nullptr);
+
+    MessageBoxReader::text.clear();
+    const UINT_PTR timer = SetTimer(nullptr, 0, 100, &MessageBoxReader::tick);
+    window->saveReportTo(path.c_str());
+    KillTimer(nullptr, timer);
+    RemoveDirectoryA(path.c_str());
+
+    const std::string& text = MessageBoxReader::text;
+    EXPECT_EQ(text.rfind("The report could not be saved to\n" + path + "\n\n", 0), 0u) << text;
+    EXPECT_GT(text.size(), path.size() + 40) << "a reason follows: " << text;
+    EXPECT_EQ(memoText(), before);
+}
+
 TEST_F(MainWindowTest, SaveThroughTheDialogAddsTheExtension) {
     renderLines({{"Paths", false}, {"warning !", true}, {"   detail", false}}, GetTickCount());
     char folder[MAX_PATH];
@@ -614,7 +652,7 @@ TEST_F(MainWindowTest, SaveDialogParameters) {
     EXPECT_EQ(dialog.nFilterIndex, 1u);
     EXPECT_EQ(dialog.lpstrFile, name);
     EXPECT_EQ(name[0], 0) << "starts empty";
-    EXPECT_EQ(dialog.nMaxFile, 128u);
+    EXPECT_EQ(dialog.nMaxFile, static_cast<DWORD>(MAX_PATH)) << "names up to the system's path limit";
     EXPECT_EQ(dialog.Flags, 0x806u);
     EXPECT_STREQ(dialog.lpstrDefExt, "TXT");
     EXPECT_EQ(dialog.lpstrInitialDir, nullptr);
