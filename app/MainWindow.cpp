@@ -253,7 +253,19 @@ void MainWindow::appendElapsedTime(DWORD startTick) {
 
 // ---- the report owner ----
 
-void MainWindow::setReportCursor(HCURSOR cursor) { setCursor(cursor); }
+void MainWindow::setReportCursor(HCURSOR cursor) {
+    setCursor(cursor);
+    // The window's cursor takes effect on the next WM_SETCURSOR, which never
+    // comes while the report blocks the message loop: set it now, and put
+    // back what was there when the report ends.
+    if (cursor) {
+        const HCURSOR previous = SetCursor(cursor);
+        if (!cursorBeforeReport_) cursorBeforeReport_ = previous;
+    } else {
+        SetCursor(cursorBeforeReport_ ? cursorBeforeReport_ : LoadCursorA(nullptr, IDC_ARROW));
+        cursorBeforeReport_ = nullptr;
+    }
+}
 
 void MainWindow::enableReportButtons() {
     buttons_[repairButton]->enable(true);

@@ -115,5 +115,6 @@ private:
     HICON icon_ = nullptr;
     RepairPlatform* repairPlatform_ = nullptr;
     String reportText_;
+    HCURSOR cursorBeforeReport_ = nullptr;
     unsigned memoCapacity_ = 0;
 };

@@ -22,10 +22,15 @@ char String::dummy_ = 0;
 
 namespace {
 
+// No block beyond 2 GB: the block's fields are 32-bit, and in the 32-bit
+// program the size of a larger one would wrap around in the allocation.
+constexpr size_t maxCapacity = 0x7FFFFFFFu - sizeof(String::Block);
+
 String::Block* newBlock(const char* text, size_t length, size_t capacity) {
+    if (length >= maxCapacity || capacity > maxCapacity) stringOutOfMemory();
     if (capacity < length + 1) capacity = length + 1;
     auto* block = static_cast<String::Block*>(std::malloc(sizeof(String::Block) + capacity));
-    if (!block) std::abort();   // out of memory is fatal for the program
+    if (!block) stringOutOfMemory();   // out of memory is fatal for the program
     block->tag = 0;
     block->length = static_cast<uint32_t>(length);
     block->capacity = static_cast<uint32_t>(capacity);
@@ -55,6 +60,7 @@ String::String(char c, size_t count) : block_(newBlock(nullptr, count, 0)) {
 }
 
 String String::reserved(size_t n) {
+    if (n >= maxCapacity) stringOutOfMemory();   // n + 1 must not wrap around
     return String(newBlock(nullptr, 0, n < 16 ? 17 : n + 1));
 }
 
@@ -85,6 +91,7 @@ const char* String::c_str() const { return block_->chars(); }
 int String::referenceCount() const { return static_cast<int>(block_->references); }
 
 void String::makePrivate(size_t neededCapacity) {
+    if (neededCapacity > maxCapacity) stringOutOfMemory();
     if (neededCapacity < block_->length + 1) neededCapacity = block_->length + 1;
     if (block_->references > 1) {
         Block* copy = newBlock(block_->chars(), block_->length, neededCapacity);
@@ -93,7 +100,7 @@ void String::makePrivate(size_t neededCapacity) {
     } else if (neededCapacity > block_->capacity) {
         // No growth reserve: exactly the capacity the change needs.
         auto* grown = static_cast<Block*>(std::realloc(block_, sizeof(Block) + neededCapacity));
-        if (!grown) std::abort();
+        if (!grown) stringOutOfMemory();
         block_ = grown;
         std::memset(block_->chars() + block_->length, 0, neededCapacity - block_->length);
         block_->capacity = static_cast<uint32_t>(neededCapacity);
@@ -105,7 +112,10 @@ char* String::buffer() {
     return block_->chars();
 }
 
-void String::reserve(size_t n) { makePrivate(n + 1); }
+void String::reserve(size_t n) {
+    if (n >= maxCapacity) stringOutOfMemory();   // n + 1 must not wrap around
+    makePrivate(n + 1);
+}
 
 char& String::charAt(size_t index) {
     if (index >= block_->capacity) return dummy_;

@@ -110,5 +110,11 @@ private:
     static char dummy_;
 };
 
+// A text block that cannot be had (no memory, or beyond 2 GB): never
+// returns.  The Windows build raises a structured exception
+// (STATUS_NO_MEMORY), so that the program's crash handler tells the user
+// where the log is, not the C runtime's abort box; the host build aborts.
+[[noreturn]] void stringOutOfMemory();
+
 // Short name for the report's size pattern.
 inline String sizeText(int64_t bytes) { return String::unitPattern(bytes, "g1024m1024k1024"); }

@@ -44,6 +44,13 @@ String String::longPathForm() const {
     return result.recomputeLength();
 }
 
+void stringOutOfMemory() {
+    RaiseException(static_cast<DWORD>(STATUS_NO_MEMORY), EXCEPTION_NONCONTINUABLE, 0, nullptr);
+    // A handler that returns from a non-continuable exception gets another one;
+    // nothing below runs.
+    ExitProcess(3);
+}
+
 int String::toWide(wchar_t* buffer, int bufferCharacters, unsigned codePage) const {
     return MultiByteToWideChar(codePage, MB_PRECOMPOSED, c_str(), static_cast<int>(length()) + 1,
                                buffer, bufferCharacters);

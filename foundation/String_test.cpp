@@ -331,4 +331,17 @@ TEST(StringPath, Parts) {
     }
 }
 
+#ifndef _WIN32
+// A block the 32-bit fields cannot describe, or whose size would wrap around
+// in the allocation, ends the process rather than handing out a small buffer.
+// (The Windows build raises STATUS_NO_MEMORY instead; the program test sees
+// the crash handler's box for it.)
+TEST(StringDeathTest, ImpossibleSizesEndTheProcess) {
+    EXPECT_DEATH(String::reserved(static_cast<size_t>(-1)), "");
+    EXPECT_DEATH(String::reserved(0x80000000u), "");
+    EXPECT_DEATH(String('x', 0x80000000u), "");
+    EXPECT_DEATH(String("a").reserve(static_cast<size_t>(-1)), "");
+}
+#endif
+
 }  // namespace

@@ -1,13 +1,19 @@
 // A test build of the crash handler: installs it the way the program does,
-// then faults.  Whatever follows the fault must never run.
+// then faults (with "out-of-memory": asks for a text block that cannot be
+// had).  Whatever follows the fault must never run.
 #include "foundation/Win32.h"
 
 #include "app/CrashHandler.h"
+#include "foundation/String.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     installCrashHandler();
-    volatile int* nowhere = nullptr;
-    *nowhere = 1;
+    if (String(commandLine).find("out-of-memory") >= 0) {
+        String::reserved(0x80000000u);
+    } else {
+        volatile int* nowhere = nullptr;
+        *nowhere = 1;
+    }
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), "survived\r\n", 10, &written, nullptr);
     return 3;

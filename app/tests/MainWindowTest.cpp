@@ -574,6 +574,18 @@ struct SaveDialogDriver {
 std::string SaveDialogDriver::name;
 bool SaveDialogDriver::seen = false;
 
+// The busy cursor shows for the report's length at once (no message is
+// pumped meanwhile, so no WM_SETCURSOR would bring it), and what was shown
+// before comes back after.
+TEST_F(MainWindowTest, BusyCursorShowsDuringTheReportAndGoesAfter) {
+    const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW), wait = LoadCursorA(nullptr, IDC_WAIT);
+    SetCursor(arrow);
+    window->setReportCursor(wait);
+    EXPECT_EQ(GetCursor(), wait);
+    window->setReportCursor(nullptr);
+    EXPECT_EQ(GetCursor(), arrow);
+}
+
 // Reads and closes the message box the window shows, once it is up.
 struct MessageBoxReader {
     static std::string text;
