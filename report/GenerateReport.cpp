@@ -11,6 +11,24 @@
 #include "report/PathsSection.h"
 #include "report/ReportDocument.h"
 
+#include <exception>
+#include <new>
+
+namespace {
+
+void writeSections(ReportDocument& document);
+
+// A report that cannot go on says so as its last line, among the problems.
+void reportStopped(ReportDocument& document, const char* why) {
+    try {
+        document.appendLine(String("Report stopped early: ") + why, true);
+    } catch (...) {
+        // Not even the line could be written; the window still comes back.
+    }
+}
+
+}  // namespace
+
 void generateReport(ReportDocument& document) {
     // Step 1: start time; no critical-error or file-not-found boxes from the
     // system while sections touch drives, files and foreign libraries; the
@@ -19,6 +37,36 @@ void generateReport(ReportDocument& document) {
     const UINT previousErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     if (ReportOwner* owner = document.owner()) owner->setReportCursor(LoadCursorA(nullptr, IDC_WAIT));
 
+    // Steps 2 to 16.  An exception (out of memory in a list, a section's
+    // own fault) ends the sections, not the report: without this the window
+    // procedure would swallow it, leaving the wait cursor, the changed error
+    // mode and disabled buttons behind with half a report and no word why.
+    try {
+        writeSections(document);
+    } catch (const std::bad_alloc&) {
+        reportStopped(document, "out of memory");
+    } catch (const std::exception& e) {
+        reportStopped(document, e.what());
+    } catch (...) {
+        reportStopped(document, "unexpected error");
+    }
+
+    // Step 17: the finished report into the view, default cursor, the
+    // buttons that need a report, the caller's error mode back.
+    if (ReportView* view = document.view()) view->renderReport(document);
+    if (ReportOwner* owner = document.owner()) {
+        owner->setReportCursor(nullptr);
+        owner->enableReportButtons();
+    }
+    SetErrorMode(previousErrorMode);
+
+    // Step 18: how long it took.
+    if (ReportView* view = document.view()) view->appendElapsedTime(startTick);
+}
+
+namespace {
+
+void writeSections(ReportDocument& document) {
     // Step 2: an empty view and empty lists; the log file keeps growing.
     if (ReportView* view = document.view()) view->clearView();
     document.clearReport();
@@ -52,16 +100,6 @@ void generateReport(ReportDocument& document) {
 
     // Step 16: audio codecs (the section writes its own empty line and heading).
     writeCodecSection(document);
-
-    // Step 17: the finished report into the view, default cursor, the
-    // buttons that need a report, the caller's error mode back.
-    if (ReportView* view = document.view()) view->renderReport(document);
-    if (ReportOwner* owner = document.owner()) {
-        owner->setReportCursor(nullptr);
-        owner->enableReportButtons();
-    }
-    SetErrorMode(previousErrorMode);
-
-    // Step 18: how long it took.
-    if (ReportView* view = document.view()) view->appendElapsedTime(startTick);
 }
+
+}  // namespace

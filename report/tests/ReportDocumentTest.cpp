@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -338,6 +339,37 @@ TEST_F(ReportTest, InteractiveReportsKeepTheLogAndOnlyTheLastReportInTheLists) {
 
     EXPECT_EQ(joinCrlf(first) + joinCrlf(second), readWholeFile(logPath));
     EXPECT_EQ("", standardOutput);
+}
+
+// An exception in the middle of the sections (here from the view, at the
+// fifth line): the report says in one line that it stopped and why, and the
+// window comes back as after any report: rendered, default cursor, buttons
+// enabled, the caller's error mode restored.
+TEST_F(ReportTest, ExceptionDuringTheReportEndsItWithALineAndRestoresTheWindow) {
+    struct ThrowingWindow : RecordingWindow {
+        void updateProgress() override {
+            RecordingWindow::updateProgress();
+            if (progressCalls == 5) throw std::runtime_error("a section failed");
+        }
+    };
+    setPluginPaths(nullptr, nullptr);
+    ReportDocument document(false);
+    ThrowingWindow window;
+    document.attachView(&window);
+    document.attachOwner(&window);
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    captureStandardOutput([&] { generateReport(document); });
+
+    const std::vector<std::string> expectedEvents = {"wait cursor", "clear",   "progress", "render",
+                                                     "default cursor", "buttons", "elapsed"};
+    EXPECT_EQ(expectedEvents, window.events);
+    EXPECT_EQ((UINT)SEM_NOGPFAULTERRORBOX, SetErrorMode(0));
+    const std::vector<std::string> details = toVector(document.detailLines());
+    ASSERT_EQ(6u, details.size()) << "five lines, then the one that says why it stopped";
+    EXPECT_EQ("Report stopped early: a section failed", details.back());
+    EXPECT_EQ(std::vector<std::string>{"Report stopped early: a section failed"},
+              toVector(document.summaryLines()));
+    EXPECT_EQ(details, window.renderedDetails);
 }
 
 TEST_F(ReportTest, KilledReportLeavesEveryLineSoFarInTheLog) {
