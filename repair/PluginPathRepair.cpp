@@ -123,10 +123,13 @@ String repairPluginPath(ReportDocument& document, RepairPlatform& platform) {
 
     if (registryPath.isEmpty() && variablePath.isEmpty()) {
         summary(document, kPathSetTo + folder);
-        // The default folder is deliberately not made here: the receiver
-        // software's installer owns it.  (If it is missing, the next start
-        // reads both settings as "" again and offers this case once more.)
-        writeBothToDefault(document, folder, platform);
+        // Both settings must name a folder that exists, as in the last case:
+        // a missing one reads as "" again at the next start, the plug-in
+        // subsystem finds nothing there, and "successful" would be untrue.
+        if (!directoryExists(folder) && !createDirectoryPath(folder))
+            summary(document, kUnsuccessful);
+        else
+            writeBothToDefault(document, folder, platform);
         summary(document, "");
     } else if (variablePath.isEmpty()) {
         summary(document, kPathSetTo + registryPath);
