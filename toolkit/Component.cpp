@@ -12,15 +12,12 @@
 
 namespace {
 
-// Set by a VK_SHIFT key-down in any component, cleared by its key-up.
-bool shiftFlag = false;
-
 inline int signedLow(LPARAM value) { return static_cast<short>(LOWORD(value)); }
 inline int signedHigh(LPARAM value) { return static_cast<short>(HIWORD(value)); }
 
 }  // namespace
 
-bool Component::shiftDown() { return shiftFlag; }
+bool Component::shiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
 Component::Component(const char* title, DWORD style, DWORD exStyle, int x, int y, int width,
                      int height, HWND parentWindow)
@@ -235,22 +232,16 @@ LRESULT Component::eraseBackground(HDC dc) {
 void Component::paint(HDC dc) { defaultProcessing(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0); }
 void Component::timer(UINT_PTR id) { onTimer(this, id); }
 
-void Component::keyDown(unsigned vk, LPARAM flags) {
-    if (vk == VK_SHIFT) shiftFlag = true;
-    onKeyDown(this, vk, flags);
-}
+void Component::keyDown(unsigned vk, LPARAM flags) { onKeyDown(this, vk, flags); }
 
-void Component::keyUp(unsigned vk, LPARAM flags) {
-    if (vk == VK_SHIFT) shiftFlag = false;
-    onKeyUp(this, vk, flags);
-}
+void Component::keyUp(unsigned vk, LPARAM flags) { onKeyUp(this, vk, flags); }
 
 void Component::character(unsigned* ch, LPARAM flags) {
     onChar(this, ch, flags);
     if (*ch == '\t') {
         HWND target = GetParent(handle());
         if (!target || !fromHandle(target)) target = handle();
-        SendMessageA(target, PrivateMessage::moveFocus, shiftFlag ? 1 : 0,
+        SendMessageA(target, PrivateMessage::moveFocus, shiftDown() ? 1 : 0,
                      reinterpret_cast<LPARAM>(handle()));
         *ch = 0;
     }

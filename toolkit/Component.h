@@ -170,7 +170,10 @@ public:
     Callback<Component*, int, int> onContextMenu;
     Callback<Component*, unsigned*, LPARAM> onKeyPreview;   // zero *vk to swallow the key
 
-    // Process-wide: a VK_SHIFT key is down (gives Tab its direction).
+    // A Shift key is down as of the message being handled (gives Tab its
+    // direction).  Read from the keyboard state, not from key messages: the
+    // key-up of a Shift released over another window (or eaten by Alt+Shift)
+    // never reaches a component.
     static bool shiftDown();
 
 protected:

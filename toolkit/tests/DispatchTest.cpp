@@ -28,11 +28,17 @@ protected:
         WindowTest::TearDown();
     }
     // Types a Tab (with Shift when asked) into the window that has the focus.
+    // Shift held as the keyboard state says, the way the system keeps it.
+    static void holdShift(bool down) {
+        BYTE keys[256];
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = down ? 0x80 : 0;
+        SetKeyboardState(keys);
+    }
     void tab(bool shift) {
-        HWND focus = GetFocus();
-        if (shift) SendMessageA(focus, WM_KEYDOWN, VK_SHIFT, 0);
-        SendMessageA(focus, WM_CHAR, '\t', 0);
-        if (shift) SendMessageA(GetFocus(), WM_KEYUP, VK_SHIFT, 0);
+        holdShift(shift);
+        SendMessageA(GetFocus(), WM_CHAR, '\t', 0);
+        holdShift(false);
         pumpMessages();
     }
     Probe *top = nullptr, *mid = nullptr, *leafA = nullptr, *leafB = nullptr, *side = nullptr;
@@ -79,6 +85,16 @@ TEST_F(FocusTree, TabWrapsInsideTheTopLevelWindowBothWays) {
         EXPECT_EQ(GetFocus(), row.to->handle());
         EXPECT_FALSE(Component::shiftDown());
     }
+}
+
+// A Shift key-down whose key-up went elsewhere (released over another
+// window, or taken by Alt+Shift) must not turn the next Tab backwards.
+TEST_F(FocusTree, ShiftReleasedElsewhereLeavesTabForwards) {
+    SetFocus(leafA->handle());
+    pumpMessages();
+    SendMessageA(leafA->handle(), WM_KEYDOWN, VK_SHIFT, 0);   // and no key-up
+    tab(false);
+    EXPECT_EQ(GetFocus(), leafB->handle());
 }
 
 TEST_F(FocusTree, ReactivationReturnsFocusToTheRememberedChild) {
