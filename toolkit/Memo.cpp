@@ -84,17 +84,38 @@ LRESULT Memo::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // never shown, so nothing else of the non-client area needs painting.
         drawBorder();
         return 0;
-    case WM_MOUSEWHEEL: {
-        const int notches = static_cast<short>(HIWORD(wParam)) / wheelDelta;
-        if (notches != 0) {
-            SendMessageA(handle(), EM_LINESCROLL, 0, -notches);
-            synchroniseScrollBar();
-        }
+    case WM_MOUSEWHEEL:
+        wheelTurned(static_cast<short>(HIWORD(wParam)));
         return Component::handleMessage(message, wParam, lParam);
-    }
     default:
         return Component::handleMessage(message, wParam, lParam);
     }
+}
+
+// ---- wheel ----
+
+int Memo::wheelScrollLines() {
+    UINT lines = 0;
+    if (!SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0)) return 3;
+    return lines == WHEEL_PAGESCROLL ? -1 : static_cast<int>(lines);
+}
+
+void Memo::wheelTurned(int delta) {
+    // A turn the other way starts afresh rather than first paying off what
+    // the last direction left over.
+    if ((delta > 0) != (wheelRemainder_ > 0)) wheelRemainder_ = 0;
+    wheelRemainder_ += delta;
+    const int notches = wheelRemainder_ / wheelDelta;
+    wheelRemainder_ -= notches * wheelDelta;
+    if (notches == 0) return;
+    const int lines = wheelScrollLines();
+    if (lines < 0) {
+        for (int i = 0; i < (notches < 0 ? -notches : notches); ++i)
+            SendMessageA(handle(), EM_SCROLL, notches > 0 ? SB_PAGEUP : SB_PAGEDOWN, 0);
+    } else {
+        SendMessageA(handle(), EM_LINESCROLL, 0, -notches * lines);
+    }
+    synchroniseScrollBar();
 }
 
 // ---- border and scroll bar ----

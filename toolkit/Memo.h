@@ -66,9 +66,18 @@ public:
 
     Callback<Memo*> onChange;
 
+    // Lines one wheel notch scrolls: the user's setting
+    // (SPI_GETWHEELSCROLLLINES), 3 where the system has none (Windows 95);
+    // -1 for "a page per notch".
+    static int wheelScrollLines();
+
 private:
     void scrollTo(ScrollBar* bar);
     int textEnd();
+    void wheelTurned(int delta);
 
     ScrollBar* scrollBar_ = nullptr;
+    // Part of a notch not yet scrolled: touchpads and smooth wheels send
+    // less than 120 at a time.
+    int wheelRemainder_ = 0;
 };

@@ -136,21 +136,39 @@ TEST_F(MemoTest, ScrollBarFollowsTheText) {
     EXPECT_EQ(bar->position(), 25) << "scrolling the text moves the bar";
 }
 
-TEST_F(MemoTest, OneWheelNotchScrollsOneLineThenReachesTheDispatcher) {
+// A notch scrolls the user's wheel setting in lines (3 unless changed);
+// partial turns (touchpads, smooth wheels) add up until they make a notch.
+TEST_F(MemoTest, WheelScrollsTheUsersLinesPerNotchAndAddsUpPartialTurns) {
     memo->setScrollBar(true, 0x00ff00);
     fitLines(20);
     memo->setText(numberedLines(100).c_str());
-    SendMessageA(memo->handle(), EM_LINESCROLL, 0, 10);
+    SendMessageA(memo->handle(), EM_LINESCROLL, 0, 30);
+    const int lines = Memo::wheelScrollLines();
+    ASSERT_GT(lines, 0) << "the test prefix keeps the default setting";
     WheelRecorder recorder;
     memo->onWheel.bind(&recorder, &WheelRecorder::wheel);
+    auto turn = [&](int delta) {
+        SendMessageA(memo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
+        return static_cast<int>(SendMessageA(memo->handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
+    };
 
-    SendMessageA(memo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), 0);
-    EXPECT_EQ(SendMessageA(memo->handle(), EM_GETFIRSTVISIBLELINE, 0, 0), 9) << "up one line";
-    EXPECT_EQ(memo->scrollBar()->position(), 9);
+    EXPECT_EQ(turn(WHEEL_DELTA), 30 - lines) << "up one notch";
+    EXPECT_EQ(memo->scrollBar()->position(), 30 - lines);
     EXPECT_EQ(recorder.turns, 1) << "the turn also reached onWheel";
+    EXPECT_EQ(turn(-2 * WHEEL_DELTA), 30 + lines) << "two notches down";
 
-    SendMessageA(memo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-2 * WHEEL_DELTA)), 0);
-    EXPECT_EQ(SendMessageA(memo->handle(), EM_GETFIRSTVISIBLELINE, 0, 0), 11) << "two notches down";
+    struct Row {
+        int delta;
+        int expectedFirstLine;
+    } rows[] = {
+        {-40, 30 + lines}, {-40, 30 + lines}, {-40, 30 + 2 * lines},   // three thirds make a notch
+        {60, 30 + 2 * lines},                                            // the other way starts afresh
+        {60, 30 + lines},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.delta);
+        EXPECT_EQ(turn(row.delta), row.expectedFirstLine);
+    }
 }
 
 TEST_F(MemoTest, SecondSetScrollBarOnlyRecolours) {
