@@ -114,6 +114,17 @@ void Button::keyUp(unsigned vk, LPARAM flags) {
     }
 }
 
+// No click: the release never came here.  The button is drawn up again and
+// stops repeating.
+void Button::pressCancelled() {
+    Panel::pressCancelled();
+    stopRepeat();
+    if (pressed_) {
+        pressed_ = false;
+        updateLook();
+    }
+}
+
 void Button::stopRepeat() {
     stopTimer(repeatDelayTimer);
     stopTimer(repeatTimer);

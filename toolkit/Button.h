@@ -39,6 +39,7 @@ public:
     void timer(UINT_PTR id) override;
     void keyDown(unsigned vk, LPARAM flags) override;
     void keyUp(unsigned vk, LPARAM flags) override;
+    void pressCancelled() override;
 
     // --- Panel drawing: the text, glyph and focus frame shift while pressed ---
     void drawFocus(HDC dc, const RECT& rect) override;

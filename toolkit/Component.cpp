@@ -254,6 +254,7 @@ void Component::adjustGeometry(int*, int*, int*, int*) {}
 void Component::moved() {}
 void Component::doubleClick(int x, int y) { onDoubleClick(this, x, y); }
 void Component::focusChanged(bool gained) { onFocus(this, gained); }
+void Component::pressCancelled() {}
 void Component::escapePressed() { onEscape(this); }
 void Component::userRequest() { onUserRequest(this); }
 
@@ -661,6 +662,16 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_KILLFOCUS:
         if (active_) SendMessageA(handle(), PrivateMessage::focusReport, 0, reinterpret_cast<LPARAM>(handle()));
+        // A press held with the mouse or the Space key ends with the focus.
+        if (GetCapture() == handle()) ReleaseCapture();   // cancels through WM_CAPTURECHANGED
+        else pressCancelled();
+        break;
+    case WM_CAPTURECHANGED:
+        if (!releasingCapture_ && reinterpret_cast<HWND>(lParam) != handle()) pressCancelled();
+        break;
+    case WM_CANCELMODE:
+        // Sent when a modal window or another program takes over the mouse.
+        if (GetCapture() == handle()) ReleaseCapture();
         break;
     case WM_ENABLE:
         enabledChanged();
@@ -753,7 +764,9 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         mouseDown(static_cast<unsigned>(wParam), signedLow(lParam), signedHigh(lParam));
         break;
     case WM_LBUTTONUP:
+        releasingCapture_ = true;
         ReleaseCapture();
+        releasingCapture_ = false;
         mouseUp(static_cast<unsigned>(wParam), signedLow(lParam), signedHigh(lParam));
         detectDoubleClick(signedLow(lParam), signedHigh(lParam));
         break;

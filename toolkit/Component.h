@@ -77,6 +77,10 @@ public:
     virtual void childAdded(Component* child);
     virtual void enabledChanged();
     virtual void previewKey(Component* source, unsigned* vk, LPARAM flags);
+    // A press in progress ends without its release: the mouse capture went to
+    // another window (WM_CAPTURECHANGED, also after WM_CANCELMODE), or the
+    // focus moved away.  Controls that show a press or repeat it stop here.
+    virtual void pressCancelled();
     // Child iteration: null `after` starts at the first (last when
     // backwards) child; the end yields null.
     virtual Component* nextChild(Component* after, bool backwards);
@@ -180,6 +184,9 @@ protected:
     Component* parentComponent() const;
 
 private:
+    // Set while the button-up handler releases the capture itself: that
+    // WM_CAPTURECHANGED ends the press normally, not as a cancellation.
+    bool releasingCapture_ = false;
     LRESULT sizeChanged(UINT message, WPARAM wParam, LPARAM lParam);
     void vetoGeometry(WINDOWPOS* position);
     LRESULT colourControl(HDC dc, HWND control, UINT message, WPARAM wParam, LPARAM lParam);

@@ -254,6 +254,12 @@ void ScrollBar::mouseMove(unsigned keys, int x, int y) {
     }
 }
 
+// Paging toward a held click stops when the press is cancelled.
+void ScrollBar::pressCancelled() {
+    Panel::pressCancelled();
+    stopTimer(pagingTimer);
+}
+
 void ScrollBar::timer(UINT_PTR id) {
     Panel::timer(id);
     if (id != pagingTimer) return;

@@ -26,6 +26,7 @@ public:
     void mouseUp(unsigned keys, int x, int y) override;
     void mouseMove(unsigned keys, int x, int y) override;
     void timer(UINT_PTR id) override;
+    void pressCancelled() override;
     // The arrows' glyphs follow the text colour.
     void setTextColor(int colour) override;
     void setBevelDepth(int depth) override;

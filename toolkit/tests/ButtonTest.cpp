@@ -5,6 +5,7 @@
 
 #include "WidgetTest.h"
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -82,6 +83,38 @@ TEST_F(ButtonTest, HeldButtonRepeatsOnPressByItsTwoTimers) {
     mouseUp(w, 20, 20);
     EXPECT_FALSE(timerRunning(w, Button::repeatDelayTimer)) << "release stops the repeat";
     EXPECT_FALSE(timerRunning(w, Button::repeatTimer));
+}
+
+// A press whose release never comes here: the capture taken by another
+// window, WM_CANCELMODE, or the focus moving away.  The press ends without a
+// click, the button is drawn up again and stops repeating.
+TEST_F(ButtonTest, PressEndsWhenTheCaptureOrTheFocusGoesElsewhere) {
+    HWND w = button->handle();
+    struct Row {
+        const char* what;
+        bool withSpace;   // held with the Space key instead of the mouse
+        std::function<void()> cancel;
+    } rows[] = {
+        {"capture taken by another window", false, [&] { SetCapture(host->handle()); }},
+        {"WM_CANCELMODE", false, [&] { SendMessageA(w, WM_CANCELMODE, 0, 0); }},
+        {"focus moved away", false, [&] { SetFocus(host->handle()); }},
+        {"Space held, focus moved away", true, [&] { SetFocus(host->handle()); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        recorder.clicks = recorder.presses = 0;
+        SetFocus(w);
+        if (row.withSpace) keyDown(w, VK_SPACE);
+        else mouseDown(w, 20, 20);
+        ASSERT_TRUE(button->isPressed());
+        row.cancel();
+        EXPECT_FALSE(button->isPressed());
+        EXPECT_EQ(button->bevelStyle(), BevelStyle::raisedBevel) << "drawn up again";
+        EXPECT_EQ(recorder.clicks, 0);
+        EXPECT_FALSE(timerRunning(w, Button::repeatDelayTimer)) << "no more repeats";
+        EXPECT_FALSE(timerRunning(w, Button::repeatTimer));
+        ReleaseCapture();
+    }
 }
 
 TEST_F(ButtonTest, EnterClicksAndSpaceClicksOnRelease) {

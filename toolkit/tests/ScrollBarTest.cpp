@@ -131,6 +131,17 @@ TEST_F(ScrollBarTest, TrackPressPagesTowardThePointerAndStopsThere) {
     EXPECT_FALSE(timerRunning(w, ScrollBar::pagingTimer)) << "release stops the paging timer";
 }
 
+// The track held, then the capture lost to another window: paging stops.
+TEST_F(ScrollBarTest, TrackPagingStopsWhenTheCaptureGoesElsewhere) {
+    bar->setState(0, 100, 10, 0);
+    HWND w = bar->handle();
+    mouseDown(w, 5, 80);
+    ASSERT_EQ(GetCapture(), w);
+    SetCapture(GetParent(w));
+    EXPECT_FALSE(timerRunning(w, ScrollBar::pagingTimer));
+    ReleaseCapture();
+}
+
 TEST_F(ScrollBarTest, DragMovesInWholeSteps) {
     // range - page = 90 over a span of 90 - 9 = 81 pixels.
     struct Row { const char* what; int64_t step; int dy; int64_t moved; };
