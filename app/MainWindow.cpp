@@ -150,8 +150,23 @@ MainWindow::~MainWindow() {
 }
 
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CLOSE) application().requestQuit();
+    if (message == WM_CLOSE) {
+        // End Task, the taskbar's Close or another program reach the window
+        // even while it is disabled under a modal window: closing now would
+        // destroy it (and this object) under the running loop.
+        if (modalDepth_ > 0) {
+            closeDeferred_ = true;
+            return 0;
+        }
+        application().requestQuit();
+    }
     return Component::handleMessage(message, wParam, lParam);
+}
+
+void MainWindow::leaveModal() {
+    if (--modalDepth_ > 0 || !closeDeferred_) return;
+    closeDeferred_ = false;
+    PostMessageA(handle(), WM_CLOSE, 0, 0);
 }
 
 Button* MainWindow::button(int index) const {
@@ -321,7 +336,10 @@ void MainWindow::saveReport(Button*) {
     OPENFILENAMEA dialog;
     char name[saveNameCharacters];
     prepareSaveDialog(dialog, name);
-    if (!GetSaveFileNameA(&dialog)) return;   // cancelled
+    enterModal();
+    const BOOL chosen = GetSaveFileNameA(&dialog);
+    leaveModal();
+    if (!chosen) return;   // cancelled
     saveReportTo(String(name));
 }
 
@@ -335,7 +353,9 @@ void MainWindow::saveReportTo(const String& path) {
                         sizeof reason, nullptr))
         lstrcatA(reason, "The file could not be written.");
     const String text = String("The report could not be saved to\n") + path + "\n\n" + reason;
+    enterModal();
     MessageBoxA(handle(), text.c_str(), "Save report", MB_OK | MB_ICONERROR);
+    leaveModal();
 }
 
 bool MainWindow::writeReportFile(const String& path) {
@@ -352,8 +372,10 @@ void MainWindow::showAbout(Button*) {
     dialog->setFont(toolbar_->font());
     dialog->setTextColor(green);
     dialog->messagePanel()->setTextColor(yellow);
+    enterModal();
     dialog->showMessage(aboutText(programVersion(true)), false);
     delete dialog;
+    leaveModal();
 }
 
 void MainWindow::showHelp(Button*) { helpWindow_->showText(helpText); }

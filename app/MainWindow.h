@@ -40,7 +40,10 @@ public:
     // the two fonts this window created.
     ~MainWindow() override;
 
-    // WM_CLOSE ends the application's message loop, then closes as usual.
+    // WM_CLOSE ends the application's message loop, then closes as usual;
+    // while a modal window of this one runs its loop (the about box, the
+    // save dialog, a message box) the close waits until that loop ends, so
+    // that nothing is deleted under it.
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     ReportDocument& document() { return *document_; }
@@ -103,6 +106,9 @@ public:
 
 private:
     void createHelpWindow();
+    // Around every modal loop this window starts.
+    void enterModal() { ++modalDepth_; }
+    void leaveModal();
 
     bool silent_;
     ReportDocument* document_ = nullptr;
@@ -116,5 +122,7 @@ private:
     RepairPlatform* repairPlatform_ = nullptr;
     String reportText_;
     HCURSOR cursorBeforeReport_ = nullptr;
+    int modalDepth_ = 0;
+    bool closeDeferred_ = false;
     unsigned memoCapacity_ = 0;
 };

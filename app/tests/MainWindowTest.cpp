@@ -761,6 +761,61 @@ TEST_F(MainWindowTest, AboutShowsVersionAndMakerCentredOverTheWindow) {
     EXPECT_TRUE(IsWindowEnabled(window->handle())) << "usable again after the box";
 }
 
+// Sends WM_CLOSE to the main window once a modal window of it is up, then
+// ends that window as the user would.
+struct CloseThenDismiss {
+    static HWND mainWindow;
+    static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
+        HWND box = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &SaveDialogDriver::findDialog, reinterpret_cast<LPARAM>(&box));
+        MessageDialog* about = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), &AboutWatcher::findDialog, reinterpret_cast<LPARAM>(&about));
+        if (!box && !about) return;
+        KillTimer(nullptr, id);
+        // The close arrives first, while the modal loop runs; the loop
+        // then ends as the user would end it.
+        SendMessageA(mainWindow, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(IsWindow(mainWindow)) << "not closed under the modal loop";
+        if (about) about->escapePressed();
+        else PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+    }
+};
+HWND CloseThenDismiss::mainWindow = nullptr;
+
+// End Task or the taskbar's Close while a modal window of the main window
+// runs: the main window outlives the loop, then closes.
+TEST_F(MainWindowTest, CloseDuringAModalWindowWaitsForItsEnd) {
+    struct Row {
+        const char* what;
+        std::function<void(MainWindow&)> open;
+    } rows[] = {
+        {"about box", [](MainWindow& w) { w.button(MainWindow::aboutButton)->onClick(w.button(MainWindow::aboutButton)); }},
+        {"save dialog", [](MainWindow& w) { w.button(MainWindow::saveButton)->onClick(w.button(MainWindow::saveButton)); }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        if (!window) window = new MainWindow(false);
+        renderLines({{"Paths", false}}, GetTickCount());
+        application().clearQuit();
+        HWND handle = window->handle();
+        CloseThenDismiss::mainWindow = handle;
+        SetTimer(nullptr, 0, 100, &CloseThenDismiss::tick);
+        {
+            ModalGuard guard;
+            row.open(*window);
+            EXPECT_TRUE(IsWindow(handle)) << "still there when the modal loop has ended";
+        }
+        {
+            ModalGuard guard;
+            application().run();   // the deferred close ends the loop
+            EXPECT_TRUE(application().quitRequested());
+        }
+        EXPECT_FALSE(IsWindow(handle)) << "closed after the loop";
+        window = nullptr;   // deleted with its native window
+        application().clearQuit();
+    }
+}
+
 TEST_F(MainWindowTest, CloseEndsTheMessageLoopAndTheToolkitDeletesTheWindow) {
     application().clearQuit();
     HWND handle = window->handle();
