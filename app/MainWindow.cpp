@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/ProgramTexts.h"
+#include "foundation/SystemQueries.h"
 #include "foundation/TextList.h"
 #include "repair/PluginPathRepair.h"
 #include "report/GenerateReport.h"
@@ -38,8 +39,6 @@ const char separatorLine[] = "------------- details follow ----------------";
 // local heap together with its line index, and refuses or cuts a longer
 // text.  The margin leaves room for that index.
 constexpr unsigned windows9xMemoCapacity = 60000;
-
-bool windows9x() { return (GetVersion() & 0x80000000u) != 0; }
 
 // Where lines the window cannot show are found instead.
 String tooLongLine(unsigned lines, const String& where) {
@@ -109,7 +108,7 @@ MainWindow::MainWindow(bool silent)
     memo_->setTextColor(yellow);
     memo_->setReadOnly(true);
     memo_->setTextLimit(0);
-    if (windows9x()) memoCapacity_ = windows9xMemoCapacity;
+    if (windows9xFamily()) memoCapacity_ = windows9xMemoCapacity;
 
     // The document reads the plug-in paths and deletes the old log file as
     // it is made; that is the last step of building the window.

@@ -1,4 +1,5 @@
 #include "foundation/DynamicCalls.h"
+#include "foundation/SystemQueries.h"
 
 #include <cstring>
 
@@ -90,11 +91,6 @@ void lookUp(Fn& slot, HMODULE module, const char* name) {
     slot = module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
 }
 
-bool windows9x() {
-    // High bit of GetVersion: the Windows 95/98/ME family.
-    return (GetVersion() & 0x80000000u) != 0;
-}
-
 HMODULE loadSystemLibrary(const char* name) {
     char path[MAX_PATH];
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
@@ -120,7 +116,7 @@ HMODULE loadedSystemLibrary(const char* name) {
 DynamicCalls& table() {
     static DynamicCalls calls = [] {
         DynamicCalls c{};
-        const bool on9x = windows9x();
+        const bool on9x = windows9xFamily();
         forEachEntry(c, [&](auto& slot, const char* name, Library library, FirstRelease first) {
             // Windows 95/98/ME export some NT functions as stubs that only fail.
             if (on9x && first.windows9x == First9x::never) return;

@@ -13,6 +13,8 @@ bool fitsAnsiLimit(const String& path, size_t extra = 0)
     return path.length() + extra < MAX_PATH;
 }
 
+} // namespace
+
 bool findEntry(const String& path, WIN32_FIND_DATAA& data)
 {
     // FindFirstFileA takes wildcards: "C:\*.txt" would "exist" whenever any
@@ -25,8 +27,6 @@ bool findEntry(const String& path, WIN32_FIND_DATAA& data)
     FindClose(search);
     return true;
 }
-
-} // namespace
 
 bool fileExists(const String& path, WIN32_FIND_DATAA* findData)
 {

@@ -10,6 +10,9 @@
 
 class TextList;
 
+// FindFirstFileA on the path: true and its find data when an entry (file or
+// directory) is found; false for wildcards and paths beyond MAX_PATH.
+bool findEntry(const String& path, WIN32_FIND_DATAA& data);
 // FindFirstFileA on the path: true when something that is not a directory is
 // found.  The find data is copied to *findData (when given) whenever the search
 // found an entry, directory or not.

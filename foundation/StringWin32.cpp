@@ -2,6 +2,7 @@
 #include "foundation/String.h"
 #include "foundation/Win32.h"
 #include "foundation/DynamicCalls.h"
+#include "foundation/Files.h"
 #include "foundation/LongPathForm.h"
 
 namespace {
@@ -10,12 +11,8 @@ namespace {
 class FileSystemNames : public PathNameLookup {
 public:
     bool longName(const String& path, String& name) override {
-        // Windows 9x copies paths into MAX_PATH buffers.
-        if (path.length() >= MAX_PATH) return false;
         WIN32_FIND_DATAA data;
-        HANDLE search = FindFirstFileA(path.c_str(), &data);
-        if (search == INVALID_HANDLE_VALUE) return false;
-        FindClose(search);
+        if (!findEntry(path, data)) return false;
         name = data.cFileName;
         return true;
     }

@@ -1,5 +1,6 @@
 #include "foundation/SystemQueries.h"
 #include "foundation/DynamicCalls.h"
+#include "foundation/Files.h"
 #include "foundation/RegistryKey.h"
 
 #include <shlobj.h>
@@ -58,6 +59,11 @@ String windowsVersionClassName(WindowsVersionClass versionClass)
 String windowsVersionName(const OSVERSIONINFOA* info)
 {
     return windowsVersionClassName(classifyWindowsVersion(info));
+}
+
+bool windows9xFamily()
+{
+    return (GetVersion() & 0x80000000u) != 0;
 }
 
 bool runningUnderWow64()
@@ -139,12 +145,6 @@ const RegistryFolder registryFolders[] = {
 };
 const char currentVersionKey[] = "Software\\Microsoft\\Windows\\CurrentVersion";
 
-bool isFolder(const String& path)
-{
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // The value's text with environment variables expanded; "" when it is
 // missing or the expansion does not fit.
 String expandedRegistryText(HKEY root, const String& keyName, const char* valueName)
@@ -168,7 +168,7 @@ String registryFolderPath(int csidl)
 {
     if (csidl == CSIDL_PROGRAM_FILES) {
         const String path = expandedRegistryText(HKEY_LOCAL_MACHINE, currentVersionKey, "ProgramFilesDir");
-        return isFolder(path) ? path : String();
+        return directoryExists(path) ? path : String();
     }
     for (const RegistryFolder& folder : registryFolders) {
         if (folder.csidl != csidl)
@@ -177,7 +177,7 @@ String registryFolderPath(int csidl)
         for (const char* list : {"Shell Folders", "User Shell Folders"}) {
             const String path =
                 expandedRegistryText(root, String(currentVersionKey) + "\\Explorer\\" + list, folder.valueName);
-            if (isFolder(path))
+            if (directoryExists(path))
                 return path;
         }
     }

@@ -20,6 +20,9 @@ WindowsVersionClass classifyWindowsVersion(const OSVERSIONINFOA* info = nullptr)
 String windowsVersionName(const OSVERSIONINFOA* info = nullptr);
 String windowsVersionClassName(WindowsVersionClass versionClass);
 
+// The Windows 95/98/ME family (high bit of GetVersion), whatever the version.
+bool windows9xFamily();
+
 // IsWow64Process for the current process; false when the function is missing
 // or fails.
 bool runningUnderWow64();
