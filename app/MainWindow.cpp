@@ -12,7 +12,6 @@
 #include "toolkit/MessageDialog.h"
 #include "toolkit/Panel.h"
 #include "toolkit/TextWindow.h"
-#include "toolkit/Tooltips.h"
 
 namespace {
 
@@ -94,11 +93,10 @@ MainWindow::MainWindow(bool silent)
 
     toolbar_->setFont(toolbarFont_);
 
-    Tooltips& tips = Tooltips::shared();
-    for (int i = 0; i < buttonCount; ++i) {
-        tips.addTool(buttons_[i], Tooltips::componentToolFlags);
-        tips.updateText(buttons_[i], buttonTexts[i].tooltip);
-    }
+    // A hidden window shows no tips: the silent report (and the export, whose
+    // host keeps whatever the report leaves) makes no tooltip window.
+    if (!silent)
+        for (int i = 0; i < buttonCount; ++i) buttons_[i]->setTooltip(buttonTexts[i].tooltip);
 
     buttons_[getInfoButton]->takeFocus(false);
 

@@ -45,6 +45,8 @@ ApplicationContext& application() {
     return *theContext;
 }
 
+Tooltips* applicationTooltips() { return theContext ? theContext->tooltips() : nullptr; }
+
 void destroyApplication() {
     ApplicationContext* context = theContext;
     theContext = nullptr;

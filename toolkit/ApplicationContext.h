@@ -103,6 +103,10 @@ private:
 // The context, created on first call.
 ApplicationContext& application();
 
+// The context's tooltip object; null when there is no context or it has no
+// tooltip object.  Creates neither (for teardown paths).
+Tooltips* applicationTooltips();
+
 // Destroys the context now (leak report included); the next application()
 // call makes a fresh one.  Normally the context lives until process exit.
 void destroyApplication();

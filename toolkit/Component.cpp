@@ -32,6 +32,7 @@ Component::Component(const char* title, DWORD style, DWORD exStyle, int x, int y
 }
 
 Component::~Component() {
+    removeTooltip();
     releaseBackBuffer();
     doubleBuffered_ = false;
     // Each child's destructor unlinks it from the ring.
@@ -574,10 +575,32 @@ LRESULT Component::paintMessage(WPARAM wParam, LPARAM) {
     WindowDc dc(handle());
     SendMessageA(handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(bufferDc_), 0);
     SendMessageA(handle(), WM_PAINT, reinterpret_cast<WPARAM>(bufferDc_), 0);
-    if (dc) BitBlt(dc.get(), 0, 0, clientWidth_, clientHeight_, bufferDc_, 0, 0, SRCCOPY);
+    if (dc) {
+        // The edit class has CS_PARENTDC: its DC carries the parent's clip
+        // region, so WS_CLIPCHILDREN does not keep the copy off the child
+        // windows (the scroll bar): they are cut out here.
+        excludeChildWindows(dc.get());
+        // The edit re-showed its caret on the screen while it painted into the
+        // buffer; copying over it would leave the caret's XOR state wrong and
+        // its next blink a ghost.  Hidden while the copy runs, then back.
+        const BOOL caretHidden = HideCaret(handle());
+        BitBlt(dc.get(), 0, 0, clientWidth_, clientHeight_, bufferDc_, 0, 0, SRCCOPY);
+        if (caretHidden) ShowCaret(handle());
+    }
     ValidateRgn(handle(), nullptr);
     SelectClipRgn(bufferDc_, nullptr);
     return 0;
+}
+
+void Component::excludeChildWindows(HDC dc) const {
+    for (HWND child = GetWindow(handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        RECT r;
+        GetWindowRect(child, &r);
+        // Screen to client coordinates, both corners at once.
+        MapWindowPoints(nullptr, handle(), reinterpret_cast<POINT*>(&r), 2);
+        ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    }
 }
 
 // ---------------------------------------------------------------- dispatcher
@@ -691,6 +714,11 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         if (doubleBuffered_ && reinterpret_cast<HDC>(wParam) != bufferDc_) return 1;
         return eraseBackground(reinterpret_cast<HDC>(wParam));
+    case WM_DESTROY:
+        // Destroyed with its parent, the object learns of it only here, while
+        // the handle that names its tool is still valid.
+        removeTooltip();
+        break;
     case WM_CLOSE:
         if (inModalLoop_) {
             modalResult_ = -1;

@@ -194,6 +194,8 @@ private:
     void moveFocus(bool backwards);
     void setFocusTo();
     LRESULT paintMessage(WPARAM wParam, LPARAM lParam);
+    // Cuts the visible child windows out of the DC's clip region.
+    void excludeChildWindows(HDC dc) const;
     void detectDoubleClick(int x, int y);
     void createBackBuffer(int width, int height);
     void releaseBackBuffer();
@@ -230,4 +232,6 @@ public:
     // Makes the component a tool of the shared tooltip window (once) and sets
     // its tip text.  Defined with the tooltip code (Tooltips.cpp).
     void setTooltip(const char* text);
+    // Removes the tool setTooltip registered; the destructor calls it.
+    void removeTooltip();
 };

@@ -92,7 +92,18 @@ void Tooltips::updateText(Component* component, const char* text) {
     SendMessageA(window_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-// Component's tooltip call lives here, with the rest of the tooltip code.
+void Tooltips::removeTool(Component* component) {
+    if (!window_ || !component) return;
+    TTTOOLINFOA info;
+    fillToolInfo(info, component, 0, nullptr);
+    SendMessageA(window_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+int Tooltips::toolCount() const {
+    return window_ ? static_cast<int>(SendMessageA(window_, TTM_GETTOOLCOUNT, 0, 0)) : 0;
+}
+
+// Component's tooltip calls live here, with the rest of the tooltip code.
 void Component::setTooltip(const char* text) {
     Tooltips& tooltips = Tooltips::shared();
     if (!tooltipRegistered()) {
@@ -100,4 +111,12 @@ void Component::setTooltip(const char* text) {
         setTooltipRegistered(true);
     }
     tooltips.updateText(this, text);
+}
+
+void Component::removeTooltip() {
+    if (!tooltipRegistered()) return;
+    setTooltipRegistered(false);
+    // A tool exists only if the context made the tooltip object: never make
+    // one (or a context) just to remove nothing.
+    if (Tooltips* tooltips = applicationTooltips()) tooltips->removeTool(this);
 }

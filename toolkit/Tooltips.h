@@ -33,6 +33,12 @@ public:
     LRESULT addTool(Component* component, UINT flags);
     // Sets the tool's text; the tooltip window keeps its own copy.
     void updateText(Component* component, const char* text);
+    // Forgets the component's tool.  The tooltip window keeps a tool record
+    // (and its subclass of the tool's window) until told otherwise, so every
+    // component that registered one removes it before its window goes.
+    void removeTool(Component* component);
+    // The tools the tooltip window holds (0 without a window).
+    int toolCount() const;
 
     Tooltips(const Tooltips&) = delete;
     Tooltips& operator=(const Tooltips&) = delete;

@@ -88,6 +88,7 @@ class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         baseline_ = cachedGdiObjects();
+        tools_ = Tooltips::shared().toolCount();
         window = new MainWindow(false);
         ASSERT_TRUE(window->handle());
         SetForegroundWindow(window->handle());
@@ -98,6 +99,7 @@ protected:
         window = nullptr;
         pump();
         EXPECT_EQ(cachedGdiObjects(), baseline_) << "a pen or brush was not given back";
+        EXPECT_EQ(Tooltips::shared().toolCount(), tools_) << "a tooltip tool outlived its button";
         application().clearQuit();
     }
     std::string memoText() { return str(window->memo()->text()); }
@@ -114,6 +116,7 @@ protected:
 
 private:
     size_t baseline_ = 0;
+    int tools_ = 0;
 };
 
 TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
@@ -211,7 +214,9 @@ TEST_F(MainWindowTest, ResizingKeepsTheToolbarHeightAndTheMemoFillsTheRest) {
 }
 
 TEST_F(MainWindowTest, SilentWindowIsNeverShownAndHasNoView) {
+    const int tools = Tooltips::shared().toolCount();
     MainWindow* silent = new MainWindow(true);
+    EXPECT_EQ(Tooltips::shared().toolCount(), tools) << "a hidden window shows no tips";
     EXPECT_EQ(silent->style(), MainWindow::silentStyle);
     EXPECT_FALSE(IsWindowVisible(silent->handle()));
     EXPECT_EQ(silent->document().view(), nullptr);

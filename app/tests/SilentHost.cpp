@@ -7,7 +7,7 @@
 //            has to put the image elsewhere
 //     twice: call the export a second time (nothing may be done twice)
 // Exit code: the sum of the export's results (1 per call), or 100 + a
-// failure step.
+// failure step (106: the export left a window of its own behind).
 #include "foundation/Win32.h"
 
 #include <cstdio>
@@ -45,6 +45,25 @@ void describeLoaderWork(HMODULE module) {
                  static_cast<unsigned long>(nt->OptionalHeader.ImageBase));
 }
 
+BOOL CALLBACK countWindow(HWND window, LPARAM count) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    // The input method's default window belongs to the system, not to the
+    // export: the system makes it for any thread that made a window.
+    if (!std::strcmp(name, "IME") || !std::strcmp(name, "MSCTFIME UI")) return TRUE;
+    std::fprintf(stderr, "window left behind: class %s\n", name);
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// The host's thread made no windows itself: any other top-level window on it
+// now is one the export made and left (a tooltip window, say).
+int windowsLeftOnThisThread() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), &countWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -69,6 +88,10 @@ int main(int argc, char** argv) {
     if (!report) return 105;
     int total = report();
     if (twice) total += report();
+    if (int left = windowsLeftOnThisThread()) {
+        std::fprintf(stderr, "the export left %d window(s) behind\n", left);
+        return 106;
+    }
     std::fprintf(stderr, "loaded at %p, result %d\n", static_cast<void*>(module), total);
     return total;
 }

@@ -192,6 +192,26 @@ TEST_F(MemoTest, SecondSetScrollBarOnlyRecolours) {
     EXPECT_EQ(memo->nextChild(nullptr, false), nullptr);
 }
 
+// The tooltip window keeps a tool (and its subclass of the window) until it
+// is told to forget it: a component must take its tool along however it goes.
+TEST_F(MemoTest, ItsToolGoesWithTheComponentHoweverItGoes) {
+    HWND tips = Tooltips::shared().window();
+    ASSERT_TRUE(tips);
+    const char* rows[] = {"object deleted", "native parent destroyed"};
+    for (const char* row : rows) {
+        SCOPED_TRACE(row);
+        const LRESULT before = SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0);
+        Component* holder = new Component("holder", WS_CHILD | WS_VISIBLE, 0, 0, 0, 200, 100, host->handle());
+        Memo* tipped = new Memo(holder->handle(), 0, 0, 100, 50, reportMemoStyle);
+        tipped->setTooltip("tip");
+        ASSERT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), before + 1);
+        if (row == rows[0]) delete holder;
+        else DestroyWindow(holder->handle());   // the toolkit deletes both objects
+        pump();
+        EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), before);
+    }
+}
+
 TEST_F(MemoTest, TooltipTextSetTwiceRegistersOnce) {
     HWND tips = Tooltips::shared().window();
     ASSERT_TRUE(tips);
