@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,17 +25,76 @@ struct RunResult {
     bool finished = false;
     DWORD exitCode = 0xFFFFFFFF;
     std::string output;
+    std::string debugOutput;   // what the process sent to the debugger, when debugged
+};
+
+// Acts as the process's debugger until it ends: collects its debugger output
+// (the toolkit's trace and its leak report at exit) and hands every exception
+// back to the process's own handlers.  Runs on the thread that created the
+// process, as Windows requires.  A process still running at `deadline` is
+// ended (it is ours).
+void debugUntilExit(const PROCESS_INFORMATION& process, DWORD deadline, RunResult& result) {
+    bool terminated = false, sawLoaderBreakpoint = false;
+    for (;;) {
+        DEBUG_EVENT event{};
+        if (!WaitForDebugEvent(&event, 100)) {
+            if (!terminated && static_cast<LONG>(GetTickCount() - deadline) > 0) {
+                TerminateProcess(process.hProcess, 99);
+                terminated = true;
+            }
+            continue;
+        }
+        DWORD status = DBG_CONTINUE;
+        switch (event.dwDebugEventCode) {
+        case CREATE_PROCESS_DEBUG_EVENT:
+            if (event.u.CreateProcessInfo.hFile) CloseHandle(event.u.CreateProcessInfo.hFile);
+            break;
+        case LOAD_DLL_DEBUG_EVENT:
+            if (event.u.LoadDll.hFile) CloseHandle(event.u.LoadDll.hFile);
+            break;
+        case OUTPUT_DEBUG_STRING_EVENT: {
+            const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
+            std::vector<char> text(info.nDebugStringLength + 1, 0);
+            SIZE_T read = 0;
+            if (!info.fUnicode &&
+                ReadProcessMemory(process.hProcess, info.lpDebugStringData, text.data(),
+                                  info.nDebugStringLength, &read))
+                result.debugOutput.append(text.data(), std::strlen(text.data()));
+            break;
+        }
+        case EXCEPTION_DEBUG_EVENT:
+            // The loader's breakpoint is the debugger's; every other exception
+            // is the program's to handle (its fault guards rely on that).
+            if (event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT && !sawLoaderBreakpoint)
+                sawLoaderBreakpoint = true;
+            else
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            break;
+        case EXIT_PROCESS_DEBUG_EVENT:
+            result.finished = !terminated;
+            result.exitCode = event.u.ExitProcess.dwExitCode;
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, DBG_CONTINUE);
+            return;
+        }
+        ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+    }
+}
+
+struct RunOptions {
+    bool withOutput = true;                       // false: no standard output at all
+    std::function<void(DWORD)> whileRunning;      // called with the process id
+    DWORD timeout = 60000;
+    bool debugged = false;                        // collect the debugger output
 };
 
 // Starts `commandLine` with its standard output on a pipe (or none at all),
 // runs `whileRunning` with the process id, and waits for the end.  A process
 // that does not end in time is ended here (it is ours) and reported.
-RunResult run(const std::string& commandLine, bool withOutput = true,
-              const std::function<void(DWORD)>& whileRunning = nullptr, DWORD timeout = 60000) {
+RunResult run(const std::string& commandLine, const RunOptions& options) {
     RunResult result;
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (withOutput && !CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
+    if (options.withOutput && !CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return result;
     if (readEnd) SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA startup{};
@@ -46,8 +106,9 @@ RunResult run(const std::string& commandLine, bool withOutput = true,
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back(0);
     const std::string folder = binFolder();
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &startup,
-                        &process)) {
+    const DWORD flags = options.debugged ? DEBUG_ONLY_THIS_PROCESS : 0;
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, flags, nullptr, folder.c_str(),
+                        &startup, &process)) {
         if (readEnd) CloseHandle(readEnd);
         if (writeEnd) CloseHandle(writeEnd);
         return result;
@@ -59,19 +120,37 @@ RunResult run(const std::string& commandLine, bool withOutput = true,
         while (readEnd && ReadFile(readEnd, buffer, sizeof(buffer), &got, nullptr) && got)
             result.output.append(buffer, got);
     });
-    if (whileRunning) whileRunning(process.dwProcessId);
-    if (WaitForSingleObject(process.hProcess, timeout) == WAIT_OBJECT_0) {
-        result.finished = true;
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
+    if (options.debugged) {
+        // This thread is the debugger, so the caller's steps run beside it.
+        TestThread steps([&] {
+            if (options.whileRunning) options.whileRunning(process.dwProcessId);
+        });
+        debugUntilExit(process, GetTickCount() + options.timeout, result);
+        steps.join();
     } else {
-        TerminateProcess(process.hProcess, 99);
-        WaitForSingleObject(process.hProcess, 5000);
+        if (options.whileRunning) options.whileRunning(process.dwProcessId);
+        if (WaitForSingleObject(process.hProcess, options.timeout) == WAIT_OBJECT_0) {
+            result.finished = true;
+            GetExitCodeProcess(process.hProcess, &result.exitCode);
+        } else {
+            TerminateProcess(process.hProcess, 99);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
     }
     reader.join();
     if (readEnd) CloseHandle(readEnd);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     return result;
+}
+
+RunResult run(const std::string& commandLine, bool withOutput = true,
+              const std::function<void(DWORD)>& whileRunning = nullptr, DWORD timeout = 60000) {
+    RunOptions options;
+    options.withOutput = withOutput;
+    options.whileRunning = whileRunning;
+    options.timeout = timeout;
+    return run(commandLine, options);
 }
 
 struct WindowSearch {
@@ -184,6 +263,77 @@ TEST(InteractiveProgram, OtherFirstArgumentsStartTheWindowAndCloseEndsIt) {
         ASSERT_TRUE(result.finished) << "WM_CLOSE ends the program";
         EXPECT_EQ(result.exitCode, 0u);
         EXPECT_EQ(result.output, "") << "nothing on standard output";
+    }
+}
+
+struct ChildSearch {
+    const char* text;
+    HWND found;
+};
+
+BOOL CALLBACK matchChild(HWND w, LPARAM p) {
+    ChildSearch* s = reinterpret_cast<ChildSearch*>(p);
+    char text[64] = "";
+    GetWindowTextA(w, text, sizeof(text));
+    if (std::string(text) != s->text) return TRUE;
+    s->found = w;
+    return FALSE;
+}
+
+HWND childWithText(HWND parent, const char* text) {
+    ChildSearch search{text, nullptr};
+    EnumChildWindows(parent, &matchChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Clicks Get Info as a user would, waits until the report has enabled Copy,
+// and closes the window.
+void reportAndClose(DWORD id, bool& reported) {
+    HWND window = waitForWindow(id, "Q8 Diagnostics Tool", "myComponent");
+    if (!window) return;
+    HWND getInfo = childWithText(window, "Get\nInfo");
+    HWND copy = childWithText(window, "Copy\nreport");
+    if (getInfo && copy) {
+        PostMessageA(getInfo, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageA(getInfo, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+        const DWORD start = GetTickCount();
+        while (!IsWindowEnabled(copy) && GetTickCount() - start < 60000) Sleep(100);
+        reported = IsWindowEnabled(copy) != FALSE;
+    }
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// Every pen and brush the toolkit hands out must be back by the time the
+// application context goes: its leak report, sent to the debugger at exit,
+// stays empty for a whole silent and a whole interactive run.  The probe that
+// keeps one pen shows the report is seen at all.
+TEST(LeakReport, EmptyAfterWholeRunsAndSeenWhenSomethingLeaks) {
+    struct Row {
+        const char* command;
+        bool interactive;
+        bool leaks;
+    };
+    const Row rows[] = {
+        {"Q8diag.exe silent", false, false},
+        {"Q8diag.exe", true, false},
+        {"crash_probe.exe leak-pen", false, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.command);
+        RunOptions options;
+        options.debugged = true;
+        options.timeout = 120000;
+        bool reported = false;
+        if (row.interactive) options.whileRunning = [&](DWORD id) { reportAndClose(id, reported); };
+        const RunResult result = run(row.command, options);
+        ASSERT_TRUE(result.finished);
+        EXPECT_EQ(result.exitCode, 0u);
+        if (row.interactive) {
+            EXPECT_TRUE(reported) << "Get Info ran a report";
+        }
+        const bool leaked = result.debugOutput.find("Undeleted graphics resource") != std::string::npos;
+        EXPECT_EQ(leaked, row.leaks) << result.debugOutput.substr(0, 2000);
+        EXPECT_EQ(result.debugOutput.find("called for non-existing handle"), std::string::npos);
     }
 }
 
