@@ -161,9 +161,13 @@ void Panel::drawFocus(HDC dc, const RECT& rect) {
     const int h = rect.bottom - rect.top;
     ScopedSelection brush(dc, GetStockObject(NULL_BRUSH));
     ScopedSelection pen(dc, shadowDotPen());
+    // A dotted pen fills the gaps between its dots with the DC's background
+    // colour (white by default) unless the background mode is transparent.
+    const int oldMode = SetBkMode(dc, TRANSPARENT);
     RoundRect(dc, rect.left, rect.top, rect.right - 1, rect.bottom - 1, w / 5, h / 5);
     pen.select(highlightDotPen());
     RoundRect(dc, rect.left + 1, rect.top + 1, rect.right, rect.bottom, w / 5, h / 5);
+    SetBkMode(dc, oldMode);
 }
 
 UINT Panel::horizontalTextFlags() const {

@@ -9,6 +9,7 @@ namespace {
 
 constexpr DWORD trackStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 constexpr DWORD arrowStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr int arrowBevelDepth = 2;
 constexpr DWORD thumbStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP;
 
 int smallerSide(const RECT& r) { return std::min(r.right - r.left, r.bottom - r.top); }
@@ -44,6 +45,10 @@ ScrollBar::ScrollBar(HWND parentWindow, bool vertical, int x, int y, int width, 
     }
     decButton_->setShowFocus(false);
     incButton_->setShowFocus(false);
+    // Three bevel rings leave 4 pixels of a 16-pixel bar's arrow for the
+    // glyph: up and down look alike there.  Two rings leave a readable one.
+    decButton_->setBevelDepth(arrowBevelDepth);
+    incButton_->setBevelDepth(arrowBevelDepth);
     thumb_->setShowPress(false);
     decButton_->onPress.bind(this, &ScrollBar::arrowStep);
     incButton_->onPress.bind(this, &ScrollBar::arrowStep);

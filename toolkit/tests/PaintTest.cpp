@@ -122,6 +122,85 @@ TEST_F(PaintTest, SunkenScrollBarTrack) {
     EXPECT_EQ(Snapshot(bar).at(11, 100), base) << "without the sunken face the track is the base colour";
 }
 
+// On a 16-pixel bar the arrows must read as up and down: the glyph's rows
+// narrow towards the point, from a base of several pixels.
+TEST_F(PaintTest, ScrollBarArrowsPointUpAndDown) {
+    constexpr COLORREF glyph = 0x00ff00;
+    ScrollBar* bar = new ScrollBar(host->handle(), true, 0, 0, 16, 150, Dock::none);
+    bar->setTextColor(glyph);
+    bar->setState(0, 100, 10, 50);
+    struct Row { const char* what; Button* arrow; bool pointsUp; };
+    for (const Row& row : {Row{"up", bar->decButton(), true}, Row{"down", bar->incButton(), false}}) {
+        SCOPED_TRACE(row.what);
+        Snapshot s(row.arrow);
+        std::vector<int> widths;   // glyph pixels per row, top to bottom, rows without any left out
+        for (int y = 0; y < s.height(); ++y) {
+            int n = 0;
+            for (int x = 0; x < s.width(); ++x) n += s.at(x, y) == glyph;
+            if (n) widths.push_back(n);
+        }
+        ASSERT_GE(widths.size(), 3u) << "a glyph of at least three rows";
+        const int base = row.pointsUp ? widths.back() : widths.front();
+        const int tip = row.pointsUp ? widths.front() : widths.back();
+        EXPECT_GE(base, 5) << "a base wide enough to see";
+        EXPECT_GE(base, 3 * tip) << "narrowing to a point";
+        for (size_t i = 1; i < widths.size(); ++i)
+            EXPECT_TRUE(row.pointsUp ? widths[i] >= widths[i - 1] : widths[i] <= widths[i - 1]) << "row " << i;
+    }
+}
+
+// A dotted pen fills its gaps with the background colour unless told not to:
+// the focus frame's dots must let the button show between them.
+TEST_F(PaintTest, FocusFrameDotsLeaveTheButtonVisibleBetweenThem) {
+    Button* button = new Button("OK", host->handle(), 0, 0, 80, 30, childStyle | WS_TABSTOP);
+    SetFocus(button->handle());
+    ASSERT_EQ(GetFocus(), button->handle());
+    Snapshot s(button);   // the snapshot's DC starts with a white background colour
+    for (int y : {0, 1}) {
+        for (int x = 20; x < 60; ++x) {
+            ASSERT_NE(s.at(x, y), 0xffffffu) << "white between the dots at " << x << "," << y;
+        }
+    }
+}
+
+// The edit class paints through its parent's DC (CS_PARENTDC), which does not
+// clip child windows: the double buffer's copy must still leave the memo's
+// own scroll bar alone when only the memo repaints.
+TEST_F(PaintTest, DoubleBufferedMemoDoesNotPaintOverItsScrollBar) {
+    Component* window = new Component("buffered", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 20, 20, 300, 200,
+                                      nullptr);
+    Memo* memo = new Memo(window->handle(), 0, 0, 300, 200, 0x56410044);
+    memo->setScrollBar(true, 0x00ff00);
+    memo->setFaceColor(0x800000);
+    memo->setDoubleBuffered(true);
+    std::string text;
+    for (int i = 0; i < 60; ++i) text += "a\r\n";
+    memo->setText(text.c_str());
+    SetForegroundWindow(window->handle());
+    RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    pump();
+
+    ScrollBar* bar = memo->scrollBar();
+    ASSERT_TRUE(bar);
+    HDC screen = GetDC(nullptr);
+    auto pixel = [&](HWND w, int x, int y) {
+        POINT p{x, y};
+        ClientToScreen(w, &p);
+        return GetPixel(screen, p.x, p.y);
+    };
+    const POINT inBar{bar->clientWidth() / 2, bar->clientHeight() - 30};
+    const COLORREF barBefore = pixel(bar->handle(), inBar.x, inBar.y);
+    const COLORREF memoBackground = pixel(memo->handle(), memo->clientWidth() / 2, 5);
+    ASSERT_NE(barBefore, memoBackground) << "the test needs the two to differ";
+
+    InvalidateRect(memo->handle(), nullptr, TRUE);   // the memo alone, not its children
+    UpdateWindow(memo->handle());
+    pump();
+    EXPECT_EQ(pixel(bar->handle(), inBar.x, inBar.y), barBefore);
+    ReleaseDC(nullptr, screen);
+    delete window;
+}
+
 TEST_F(PaintTest, SampleWindowScreenshotForPeopleToLookAt) {
     const char* folder = std::getenv("Q8_ARTIFACT_DIR");
     ASSERT_TRUE(folder) << "the build passes the artifact folder";
