@@ -2,13 +2,12 @@
 // section.
 #pragma once
 
-#include "audio/LineWriter.h"
+#include "foundation/LineWriter.h"
 #include "foundation/String.h"
 #include "foundation/Win32.h"
 
 #include <mmsystem.h>
 
-class ReportDocument;
 
 // What one device's capability query gave: the result and, on success, the
 // name and the two numbers its line shows.
@@ -28,8 +27,6 @@ DeviceCaps auxCaps(unsigned index);
 // device (its capabilities or "ERR:" and the code).
 void writeDeviceBlock(LineWriter& out, const char* heading, unsigned count, DeviceCapsQuery query);
 
-void writeWaveAuxSections(ReportDocument& document);
 void writeWaveAuxLines(LineWriter& out);
 
-void writeCodecSection(ReportDocument& document);
 void writeCodecLines(LineWriter& out);

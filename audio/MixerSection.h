@@ -2,12 +2,11 @@
 // every control with type, bounds, flags and current setting.
 #pragma once
 
-#include "audio/LineWriter.h"
+#include "foundation/LineWriter.h"
 #include "foundation/Win32.h"
 
 #include <mmsystem.h>
 
-class ReportDocument;
 
 // The mixer functions the section calls.  The program uses winmm's; tests put
 // in their own to produce failures no real driver gives on demand.
@@ -23,5 +22,4 @@ struct MixerCalls {
 
 const MixerCalls& winmmMixerCalls();
 
-void writeMixerSection(ReportDocument& document);
 void writeMixerLines(LineWriter& out, const MixerCalls& calls = winmmMixerCalls());

@@ -2,14 +2,11 @@
 // one folder.  The decoding lives in SoundCardRecord (portable).
 #pragma once
 
-#include "audio/LineWriter.h"
+#include "foundation/LineWriter.h"
 #include "audio/SoundCardRecord.h"
 #include "foundation/String.h"
 
-class ReportDocument;
-
 // folder + "\SoundCard_Config.dat"; a file that cannot be opened writes nothing.
-void writeSoundCardSection(ReportDocument& document, const String& folder);
 void writeSoundCardLines(LineWriter& out, const String& folder);
 
 // The folders a report looks in, in this order: every sub-folder of
@@ -18,6 +15,4 @@ void writeSoundCardLines(LineWriter& out, const String& folder);
 // names another folder than the variable.
 void writeSoundCardFolders(LineWriter& out, const String& documentsFolder, const String& variablePath,
                            const String& registryPath);
-// The same for the report: the user's documents folder and the document's
-// two plug-in paths.
-void writeSoundCardSections(ReportDocument& document);
+

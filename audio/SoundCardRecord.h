@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "audio/LineWriter.h"
+#include "foundation/LineWriter.h"
 #include "foundation/String.h"
 
 // The record key that stands for the demo receiver instead of a serial number.

@@ -32,8 +32,10 @@ private:
 
 class Lines : public LineWriter {
 public:
-    void writeLine(const String& text) override { lines.push_back(text); }
     std::vector<String> lines;
+
+protected:
+    void putLine(const String& text, bool) override { lines.push_back(text); }
 };
 
 uint32_t keyAt(const uint8_t* p) {

@@ -6,12 +6,12 @@
 #include "foundation/Win32.h"
 #include "inventory/InstallationInventory.h"
 #include "receiver/FileDescription.h"
-#include "report/ReportDocument.h"
+#include "foundation/LineWriter.h"
 
-void writeDriverFilesSection(ReportDocument& document)
+void writeDriverFilesSection(LineWriter& out)
 {
-    document.appendLine("", false);
-    document.appendLine("Driver files", false);
+    out.writeLine("", false);
+    out.writeLine("Driver files", false);
     const String folders[] = {
         (systemDirectory() + "\\Drivers").longPathForm().upperCase(),
         (windowsDirectory() + "\\system32\\drivers").longPathForm().upperCase(),
@@ -23,13 +23,13 @@ void writeDriverFilesSection(ReportDocument& document)
     }
     files.removeAdjacentDuplicates();
     for (unsigned i = 0; i < files.count(); ++i)
-        document.appendLine(describeFile(files.get(i), true), false);
+        out.writeLine(describeFile(files.get(i), true), false);
 }
 
-void writeDriverRegistrySection(ReportDocument& document)
+void writeDriverRegistrySection(LineWriter& out)
 {
-    document.appendLine("", false);
-    document.appendLine("Driver registry entries", false);
+    out.writeLine("", false);
+    out.writeLine("Driver registry entries", false);
     // Read access: every user may read the service keys, while full access
     // is refused without administrator rights.  If the open fails anyway,
     // the object stays on the root opened with READ_CONTROL only, enumerating
@@ -55,6 +55,6 @@ void writeDriverRegistrySection(ReportDocument& document)
             start = service->readDword("Start", 0);
             delete service;
         }
-        document.appendLine(name + ": " + displayName + ", " + imagePath + " [" + String::decimal(start) + "]", false);
+        out.writeLine(name + ": " + displayName + ", " + imagePath + " [" + String::decimal(start) + "]", false);
     }
 }

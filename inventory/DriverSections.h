@@ -2,12 +2,12 @@
 // driver folders and its service entries in the registry.
 #pragma once
 
-class ReportDocument;
+class LineWriter;
 
 // "Driver files": every "ZNQ8*" entry of SYSTEM\Drivers and
 // WINDOWS\system32\drivers (usually the same folder), once, with full paths.
-void writeDriverFilesSection(ReportDocument& document);
+void writeDriverFilesSection(LineWriter& out);
 
 // "Driver registry entries": one line per "ZNQ8*" service key,
 // "NAME: DisplayName, ImagePath [Start]".
-void writeDriverRegistrySection(ReportDocument& document);
+void writeDriverRegistrySection(LineWriter& out);

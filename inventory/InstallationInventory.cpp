@@ -5,10 +5,8 @@
 #include "foundation/SystemQueries.h"
 #include "foundation/TextList.h"
 #include "foundation/Win32.h"
-#include "inventory/DriverSections.h"
-#include "inventory/ShortcutSections.h"
 #include "receiver/FileDescription.h"
-#include "report/ReportDocument.h"
+#include "foundation/LineWriter.h"
 
 #include <shlobj.h>
 #include <cstring>
@@ -20,16 +18,10 @@ String upperLong(const String& path)
     return path.longPathForm().upperCase();
 }
 
-void heading(ReportDocument& document, const char* text)
-{
-    document.appendLine("", false);
-    document.appendLine(text, false);
-}
-
-void describeEach(ReportDocument& document, const TextList& paths)
+void describeEach(LineWriter& out, const TextList& paths)
 {
     for (unsigned i = 0; i < paths.count(); ++i)
-        document.appendLine(describeFile(paths.get(i), true), false);
+        out.writeLine(describeFile(paths.get(i), true), false);
 }
 
 // FILE_ATTRIBUTE_REPARSE_POINT exists from Windows 2000 on; older systems
@@ -40,9 +32,9 @@ bool isReparsePoint(const String& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
-void listTree(ReportDocument& document, const String& directory, int indent, bool enter)
+void listTree(LineWriter& out, const String& directory, int indent, bool enter)
 {
-    document.appendLine(String(' ', size_t(indent)) + "[" + directory + "]", false);
+    out.writeLine(String(' ', size_t(indent)) + "[" + directory + "]", false);
     if (!enter)
         return;
     TextList directories;
@@ -50,13 +42,13 @@ void listTree(ReportDocument& document, const String& directory, int indent, boo
     listDirectory(directory, &directories, &files, false, false);
     const String fileIndent(' ', size_t(indent + 5));
     for (unsigned i = 0; i < files.count(); ++i)
-        document.appendLine(fileIndent + describeFile(directory + "\\" + files.get(i), false), false);
+        out.writeLine(fileIndent + describeFile(directory + "\\" + files.get(i), false), false);
     for (unsigned i = 0; i < directories.count(); ++i) {
         const String child = directory + "\\" + directories.get(i);
         // A junction that points back at one of its ancestors would repeat the
         // tree below it until the paths no longer fit; a link is shown, not
         // followed.
-        listTree(document, child, indent + 5, !isReparsePoint(child));
+        listTree(out, child, indent + 5, !isReparsePoint(child));
     }
 }
 
@@ -122,57 +114,52 @@ void findFilesByPrefix(TextList& paths, const char* prefix)
     paths.removeAdjacentDuplicates();
 }
 
-void listDirectoryTree(ReportDocument& document, const String& directory, int indent)
+void listDirectoryTree(LineWriter& out, const String& directory, int indent)
 {
-    listTree(document, directory, indent, true);
+    listTree(out, directory, indent, true);
 }
 
-void writeInstallationInventory(ReportDocument& document, TextList& systemFiles)
+void writeInstallationDirectories(LineWriter& out, const String& registryPath, const String& variablePath)
 {
     TextList directories;
-    if (document.pluginRegistryPath() != "")
-        directories.insertSorted(document.pluginRegistryPath());
-    if (document.pluginVariablePath() != "")
-        directories.insertSorted(document.pluginVariablePath());
+    if (registryPath != "")
+        directories.insertSorted(registryPath);
+    if (variablePath != "")
+        directories.insertSorted(variablePath);
     listUninstallDirectories(directories);
-    heading(document, "Installation directories:");
+    out.writeHeading("Installation directories:");
     for (unsigned i = 0; i < directories.count(); ++i)
-        listDirectoryTree(document, directories.get(i), 0);
+        listDirectoryTree(out, directories.get(i), 0);
+}
 
-    heading(document, "System files found:");
+void writeSystemFiles(LineWriter& out, TextList& systemFiles)
+{
+    out.writeHeading("System files found:");
     findFilesByPrefix(systemFiles, "ZNQ8");
-    describeEach(document, systemFiles);
+    describeEach(out, systemFiles);
+}
 
-    const bool wow64 = runningUnderWow64();
-    if (wow64) {
-        // With redirection off, "System32" is the real 64-bit system folder
-        // instead of SysWOW64.  Redirection is per thread and affects every
-        // file call, so it is on again before anything else is described.
-        setWow64FsRedirection(false);
-        heading(document, "64bit files found:");
-        TextList nativeFiles;
-        findFilesByPrefix(nativeFiles, "ZNQ8");
-        describeEach(document, nativeFiles);
-        setWow64FsRedirection(true);
-    }
+void writeNativeSystemFiles(LineWriter& out)
+{
+    out.writeHeading("64bit files found:");
+    TextList nativeFiles;
+    findFilesByPrefix(nativeFiles, "ZNQ8");
+    describeEach(out, nativeFiles);
+}
 
-    heading(document, "Shared files:");
+void writeSharedFiles(LineWriter& out)
+{
+    out.writeHeading("Shared files:");
     TextList sharedFiles;
     findFilesByPrefix(sharedFiles, "smeter");
     findFilesByPrefix(sharedFiles, "zqtValid");
-    describeEach(document, sharedFiles);
+    describeEach(out, sharedFiles);
+}
 
-    if (wow64)
-        setWow64FsRedirection(true);
-    writeDriverFilesSection(document);
-    if (wow64)
-        setWow64FsRedirection(true);
-    writeDriverRegistrySection(document);
-
-    heading(document, "Application data:");
-    listDirectoryTree(document, specialFolderPath(CSIDL_APPDATA) + "\\Brelvanx", 0);
-    heading(document, "User data:");
-    listDirectoryTree(document, specialFolderPath(CSIDL_PERSONAL) + "\\Brelvanx", 0);
-
-    writeShortcutSections(document);
+void writeUserDataFolders(LineWriter& out)
+{
+    out.writeHeading("Application data:");
+    listDirectoryTree(out, specialFolderPath(CSIDL_APPDATA) + "\\Brelvanx", 0);
+    out.writeHeading("User data:");
+    listDirectoryTree(out, specialFolderPath(CSIDL_PERSONAL) + "\\Brelvanx", 0);
 }

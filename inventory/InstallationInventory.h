@@ -7,7 +7,7 @@
 
 #include "foundation/String.h"
 
-class ReportDocument;
+class LineWriter;
 class TextList;
 
 // Adds the folders named by the uninstall entries "BRELVANX Q8*" (the folder
@@ -28,10 +28,20 @@ void addFolderMatches(TextList& paths, const String& folder, const char* upperPr
 // "[directory]" at `indent` blanks, each file's line at indent + 5, then each
 // sub-directory the same way at indent + 5.  A sub-directory that is a reparse
 // point (junction, symbolic link) gets its header line but is not entered.
-void listDirectoryTree(ReportDocument& document, const String& directory, int indent);
+void listDirectoryTree(LineWriter& out, const String& directory, int indent);
 
-// The report from the installation directories to the shortcuts: headings,
-// the sections above, the driver sections and the shortcut sections, with the
-// WoW64 redirection switched around the 64-bit system folder.  systemFiles
-// receives the "ZNQ8" system files; the receiver search uses them later.
-void writeInstallationInventory(ReportDocument& document, TextList& systemFiles);
+// Each of these writes an empty line, its heading and its lines.
+// "Installation directories:": the two plug-in folders (when not "") and the
+// uninstall entries' folders, each as a tree.
+void writeInstallationDirectories(LineWriter& out, const String& registryPath, const String& variablePath);
+// "System files found:": the "ZNQ8" files of the system folders, which are
+// also added to systemFiles (the receiver search uses them later).
+void writeSystemFiles(LineWriter& out, TextList& systemFiles);
+// "64bit files found:": the same search, for the caller to run with WoW64
+// file-system redirection off (System32 is then the 64-bit system folder).
+void writeNativeSystemFiles(LineWriter& out);
+// "Shared files:": the "smeter" and "zqtValid" files of the system folders.
+void writeSharedFiles(LineWriter& out);
+// "Application data:" and "User data:": the receiver software's folders
+// under the user's application data and documents, as trees.
+void writeUserDataFolders(LineWriter& out);

@@ -6,7 +6,7 @@
 #include "foundation/Win32.h"
 #include "inventory/InstallationInventory.h"
 #include "receiver/FileDescription.h"
-#include "report/ReportDocument.h"
+#include "foundation/LineWriter.h"
 
 #include <objbase.h>
 #include <objidl.h>
@@ -34,14 +34,14 @@ void startMenuFiles(TextList& list, int csidl)
         findFilesRecursively(folder + "\\Brelvanx", list, true);
 }
 
-void writeSection(ReportDocument& document, const char* title, const TextList& list, bool shortcuts)
+void writeSection(LineWriter& out, const char* title, const TextList& list, bool shortcuts)
 {
     if (list.count() == 0)
         return;
-    document.appendLine("", false);
-    document.appendLine(title, false);
+    out.writeLine("", false);
+    out.writeLine(title, false);
     for (unsigned i = 0; i < list.count(); ++i)
-        document.appendLine(shortcuts ? describeShortcut(list.get(i)) : describeFile(list.get(i), false), false);
+        out.writeLine(shortcuts ? describeShortcut(list.get(i)) : describeFile(list.get(i), false), false);
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ String describeShortcut(const String& path)
     return describeFile(path, false) + ": " + text;
 }
 
-void writeShortcutSections(ReportDocument& document)
+void writeShortcutSections(LineWriter& out)
 {
     // S_FALSE (already initialised on this thread) also counts and must be
     // balanced; a failure (another apartment model) must not be.
@@ -87,16 +87,16 @@ void writeShortcutSections(ReportDocument& document)
 
     TextList list;
     desktopMatches(list, CSIDL_DESKTOPDIRECTORY);
-    writeSection(document, "Desktop shortcuts:", list, false);
+    writeSection(out, "Desktop shortcuts:", list, false);
     list.clear();
     desktopMatches(list, CSIDL_COMMON_DESKTOPDIRECTORY);
-    writeSection(document, "Common desktop shortcuts:", list, true);
+    writeSection(out, "Common desktop shortcuts:", list, true);
     list.clear();
     startMenuFiles(list, CSIDL_PROGRAMS);
-    writeSection(document, "Start menu shortcuts:", list, true);
+    writeSection(out, "Start menu shortcuts:", list, true);
     list.clear();
     startMenuFiles(list, CSIDL_COMMON_PROGRAMS);
-    writeSection(document, "All users Start menu shortcuts:", list, true);
+    writeSection(out, "All users Start menu shortcuts:", list, true);
 
     if (SUCCEEDED(initialised))
         CoUninitialize();

@@ -5,10 +5,10 @@
 
 #include "foundation/String.h"
 
-class ReportDocument;
+class LineWriter;
 
 // The four sections; initialises COM for the thread for their duration.
-void writeShortcutSections(ReportDocument& document);
+void writeShortcutSections(LineWriter& out);
 
 // describeFile of the shortcut file + ": " + its target path, then
 // " [" + working folder + "]" when the link has one.  "" when the shell-link

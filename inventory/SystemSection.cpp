@@ -6,7 +6,7 @@
 #include "foundation/SystemQueries.h"
 #include "inventory/ProcessorName.h"
 #include "inventory/SystemSection.h"
-#include "report/ReportDocument.h"
+#include "foundation/LineWriter.h"
 
 namespace {
 
@@ -79,8 +79,8 @@ MemoryStatus memoryStatus() {
 }
 
 BOOL CALLBACK appendLanguageGroup(LGRPID, LPSTR, LPSTR name, DWORD, LONG_PTR context) {
-    ReportDocument& document = *reinterpret_cast<ReportDocument*>(context);
-    document.appendLine(String("   ") + name);
+    LineWriter& out = *reinterpret_cast<LineWriter*>(context);
+    out.writeLine(String("   ") + name);
     return TRUE;  // always continue
 }
 
@@ -138,49 +138,49 @@ unsigned long nativePageSize() {
     return info.dwPageSize;
 }
 
-void writeSystemSection(ReportDocument& document) {
-    document.appendLine("");
-    document.appendLine("OS details:");
+void writeSystemSection(LineWriter& out) {
+    out.writeLine("");
+    out.writeLine("OS details:");
     OSVERSIONINFOA version;
     ZeroMemory(&version, sizeof version);
     version.dwOSVersionInfoSize = sizeof version;
     GetVersionExA(&version);
     // The whole build field: Windows 9x keeps the version in its high word
     // (4.10 gives 0x040A08AE), and it is printed as it comes.
-    document.appendLine(String("   Version: ") + String::decimal(version.dwMajorVersion) + "." +
+    out.writeLine(String("   Version: ") + String::decimal(version.dwMajorVersion) + "." +
                         String::decimal(version.dwMinorVersion) + "." +
                         String::decimal(version.dwBuildNumber));
     String osType = String("   OS type=") + windowsVersionName(&version);
     if (runningUnderWow64()) osType += "64";
     osType += " ";
     osType += version.szCSDVersion;
-    document.appendLine(osType);
+    out.writeLine(osType);
 
-    document.appendLine("");
-    document.appendLine("Processor details:");
+    out.writeLine("");
+    out.writeLine("Processor details:");
     SYSTEM_INFO info;
     GetSystemInfo(&info);
-    document.appendLine(String("   architecture: x86 (") +
+    out.writeLine(String("   architecture: x86 (") +
                         String::decimal(info.wProcessorArchitecture) + ")");
-    document.appendLine(String("   number of processors: ") +
+    out.writeLine(String("   number of processors: ") +
                         String::decimal(info.dwNumberOfProcessors));
-    document.appendLine(String("   processor type: ") + String::decimal(info.dwProcessorType));
-    document.appendLine(String("   processor level: ") + String::decimal(info.wProcessorLevel));
-    document.appendLine(String("   processor revision: ") +
+    out.writeLine(String("   processor type: ") + String::decimal(info.dwProcessorType));
+    out.writeLine(String("   processor level: ") + String::decimal(info.wProcessorLevel));
+    out.writeLine(String("   processor revision: ") +
                         String::hex(info.wProcessorRevision, 4));
-    document.appendLine(String("   page size: ") + String::decimal(nativePageSize()));
-    document.appendLine(String("   ") + processorName("", -1, -1));
+    out.writeLine(String("   page size: ") + String::decimal(nativePageSize()));
+    out.writeLine(String("   ") + processorName("", -1, -1));
 
     // The first, long measurement lets a power-saving processor reach its
     // working clock; only the second is printed.
     measureCpuClock(1000000, 1000);
     const int64_t megahertz = measureCpuClock(1000000, 100);
     if (megahertz != 0) {
-        document.appendLine(String("   Speed: ") + String::decimal(megahertz) + " MHz");
+        out.writeLine(String("   Speed: ") + String::decimal(megahertz) + " MHz");
     }
 
-    document.appendLine("");
-    document.appendLine("Disks:");
+    out.writeLine("");
+    out.writeLine("Disks:");
     const String letters = logicalDriveLetters();
     for (size_t i = 0; i < letters.length(); ++i) {
         const char letter = letters[i];
@@ -195,16 +195,16 @@ void writeSystemSection(ReportDocument& document) {
             line += "/";
             line += sizeText((int64_t)driveTotalBytes(letter));
         }
-        document.appendLine(line);
+        out.writeLine(line);
     }
 
-    document.appendLine("");
-    document.appendLine("Memory:");
-    document.appendLine(String("   free: ") + sizeText((int64_t)availablePhysicalMemory()));
-    document.appendLine(String("   total: ") + sizeText((int64_t)totalPhysicalMemory()));
-    document.appendLine(String("   swap: ") + sizeText((int64_t)usedPageFile()));
+    out.writeLine("");
+    out.writeLine("Memory:");
+    out.writeLine(String("   free: ") + sizeText((int64_t)availablePhysicalMemory()));
+    out.writeLine(String("   total: ") + sizeText((int64_t)totalPhysicalMemory()));
+    out.writeLine(String("   swap: ") + sizeText((int64_t)usedPageFile()));
 
-    document.appendLine("");
+    out.writeLine("");
     CPINFOEXA codePage;
     ZeroMemory(&codePage, sizeof codePage);
     // GetCPInfoExA's name already holds the number and the description
@@ -212,13 +212,13 @@ void writeSystemSection(ReportDocument& document) {
     // the line gives the number alone rather than nothing.
     auto getCPInfoEx = dynamicCalls().getCPInfoExA;
     const bool named = getCPInfoEx && getCPInfoEx(GetACP(), 0, &codePage) && codePage.CodePageName[0] != 0;
-    document.appendLine(String("Active code page ") +
+    out.writeLine(String("Active code page ") +
                         (named ? String(codePage.CodePageName) : String::decimal(GetACP())));
 
-    document.appendLine("Supported language groups:");
+    out.writeLine("Supported language groups:");
     // Language groups exist from Windows 2000 on; elsewhere nothing is listed.
     auto enumGroups = dynamicCalls().enumSystemLanguageGroupsA;
     if (enumGroups) {
-        enumGroups(appendLanguageGroup, LGRPID_INSTALLED, reinterpret_cast<LONG_PTR>(&document));
+        enumGroups(appendLanguageGroup, LGRPID_INSTALLED, reinterpret_cast<LONG_PTR>(&out));
     }
 }

@@ -6,9 +6,9 @@
 
 #include "foundation/String.h"
 
-class ReportDocument;
+class LineWriter;
 
-void writeSystemSection(ReportDocument& document);
+void writeSystemSection(LineWriter& out);
 
 // Queries only this section needs.
 String logicalDriveLetters();              // one upper-case letter per bit of GetLogicalDrives

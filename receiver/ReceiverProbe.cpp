@@ -4,7 +4,7 @@
 #include "foundation/TextList.h"
 #include "foundation/Win32.h"
 #include "receiver/EepromDecode.h"
-#include "report/ReportDocument.h"
+#include "foundation/LineWriter.h"
 
 #include <cstdint>
 #include <cstring>
@@ -185,8 +185,8 @@ struct ReceiverBuffers {
 
 class Probe {
 public:
-    Probe(ReportDocument& document, const String& path, const ReceiverProbeSettings& settings)
-        : document_(document), path_(path), file_(path.fileNamePart()), settings_(settings) {
+    Probe(LineWriter& out, const String& path, const ReceiverProbeSettings& settings)
+        : out_(out), path_(path), file_(path.fileNamePart()), settings_(settings) {
         // "ZNQ8API.DLL" -> "Q8": the name without its first two characters
         // and without "API.DLL".
         model_ = file_.length() > 9 ? file_.substring(2, file_.length() - 9) : String();
@@ -229,8 +229,8 @@ public:
     }
 
 private:
-    void detail(const String& text) { document_.appendLine(text, false); }
-    void summary(const String& text) { document_.appendLine(text, true); }
+    void detail(const String& text) { out_.writeLine(text, false); }
+    void summary(const String& text) { out_.writeLine(text, true); }
     String exceptionText() const { return String("   exception while accessing ") + file_; }
     void exceptionLine() { summary(exceptionText()); }
 
@@ -310,7 +310,7 @@ private:
         summary(line);
     }
 
-    ReportDocument& document_;
+    LineWriter& out_;
     String path_;
     String file_;
     String model_;
@@ -321,23 +321,23 @@ private:
 
 }  // namespace
 
-void probeReceivers(ReportDocument& document, const String& libraryPath,
+void probeReceivers(LineWriter& out, const String& libraryPath,
                     const ReceiverProbeSettings& settings) {
-    Probe(document, libraryPath, settings).run();
+    Probe(out, libraryPath, settings).run();
 }
 
-void probeReceivers(ReportDocument& document, const String& libraryPath) {
-    probeReceivers(document, libraryPath, ReceiverProbeSettings());
+void probeReceivers(LineWriter& out, const String& libraryPath) {
+    probeReceivers(out, libraryPath, ReceiverProbeSettings());
 }
 
-void searchForReceivers(ReportDocument& document, const TextList& systemFiles) {
-    document.appendLine("", false);
-    document.appendLine("Searching for receivers:", false);
+void searchForReceivers(LineWriter& out, const TextList& systemFiles) {
+    out.writeLine("", false);
+    out.writeLine("Searching for receivers:", false);
     for (unsigned i = 0; i < systemFiles.count(); ++i) {
         const String path = systemFiles.get(i);
         // Case-sensitive on purpose: the list holds upper-case paths, so a
         // library whose name is written in lower case on disk still matches.
         if (path.length() >= 7 && path.substring(path.length() - 7) == "API.DLL")
-            probeReceivers(document, path);
+            probeReceivers(out, path);
     }
 }

@@ -7,7 +7,7 @@
 
 #include "foundation/String.h"
 
-class ReportDocument;
+class LineWriter;
 class TextList;
 
 struct ReceiverProbeSettings {
@@ -22,11 +22,11 @@ struct ReceiverProbeSettings {
 
 // libraryPath: the library's full path (a "System files found:" entry ending
 // in "API.DLL").  The library is never unloaded.
-void probeReceivers(ReportDocument& document, const String& libraryPath);
-void probeReceivers(ReportDocument& document, const String& libraryPath,
+void probeReceivers(LineWriter& out, const String& libraryPath);
+void probeReceivers(LineWriter& out, const String& libraryPath,
                     const ReceiverProbeSettings& settings);
 
 // The report's receiver search: the heading "Searching for receivers:" and a
 // probe of every entry of systemFiles (the "System files found:" list) whose
 // last seven characters are exactly "API.DLL".
-void searchForReceivers(ReportDocument& document, const TextList& systemFiles);
+void searchForReceivers(LineWriter& out, const TextList& systemFiles);

@@ -3,13 +3,18 @@
 #include "audio/DeviceSections.h"
 #include "audio/MixerSection.h"
 #include "audio/SoundCardConfig.h"
+#include "foundation/SystemQueries.h"
 #include "foundation/TextList.h"
+#include "inventory/DriverSections.h"
 #include "inventory/InstallationInventory.h"
+#include "inventory/PathsSection.h"
+#include "inventory/ShortcutSections.h"
 #include "inventory/SystemSection.h"
 #include "receiver/ReceiverProbe.h"
 #include "report/GenerateReport.h"
-#include "report/PathsSection.h"
 #include "report/ReportDocument.h"
+
+#include <shlobj.h>
 
 #include <exception>
 #include <new>
@@ -70,36 +75,70 @@ void writeSections(ReportDocument& document) {
     // Step 2: an empty view and empty lists; the log file keeps growing.
     if (ReportView* view = document.view()) view->clearView();
     document.clearReport();
+    // From here on the sections see the document only as their LineWriter.
+    LineWriter& out = document;
+    const String& registryPath = document.pluginRegistryPath();
+    const String& variablePath = document.pluginVariablePath();
 
     // Step 3: Windows, processor, disks, memory, code page.
-    writeSystemSection(document);
+    writeSystemSection(out);
 
     // Step 4: the plug-in search paths.
-    writePathsSection(document);
+    writePathsSection(out, registryPath, variablePath);
 
-    // Steps 5-12 (inventory): installation directories, system files (list B
-    // is kept for step 15), 64-bit system files under WOW64, shared files,
-    // driver files and registry, application and user data, shortcuts.
+    // Steps 5 to 12: installation folders to shortcuts (list B of the
+    // receiver's system files is kept for step 15).
     TextList systemFiles;
-    writeInstallationInventory(document, systemFiles);
+    writeInstallationSteps(out, registryPath, variablePath, systemFiles);
 
     // Step 13: mixers with their lines and controls.
-    document.appendLine("", false);
-    document.appendLine("System mixers:", false);
-    writeMixerSection(document);
+    out.writeHeading("System mixers:");
+    writeMixerLines(out);
 
     // Step 14: the sound-card configuration file of every receiver folder in
     // the user's documents, then in the two plug-in folders.
-    writeSoundCardSections(document);
+    writeSoundCardFolders(out, specialFolderPath(CSIDL_PERSONAL), variablePath, registryPath);
 
     // Step 15: empty line, wave and aux devices, then the receiver probe for
     // every system file ending in "API.DLL" (receiver).
-    document.appendLine("", false);
-    writeWaveAuxSections(document);
-    searchForReceivers(document, systemFiles);
+    out.writeLine("");
+    writeWaveAuxLines(out);
+    searchForReceivers(out, systemFiles);
 
     // Step 16: audio codecs (the section writes its own empty line and heading).
-    writeCodecSection(document);
+    writeCodecLines(out);
 }
 
 }  // namespace
+
+void writeInstallationSteps(LineWriter& out, const String& registryPath, const String& variablePath,
+                            TextList& systemFiles) {
+    // Step 5: the installation folders, each as a tree.
+    writeInstallationDirectories(out, registryPath, variablePath);
+
+    // Step 6: the receiver's files in the system folders.
+    writeSystemFiles(out, systemFiles);
+
+    // Step 7: under WoW64 the same search in the real 64-bit system folder,
+    // which a 32-bit process sees only with file-system redirection off.
+    // Redirection is per thread and affects every file call, so it is on
+    // again before anything else is described.
+    if (runningUnderWow64()) {
+        setWow64FsRedirection(false);
+        writeNativeSystemFiles(out);
+        setWow64FsRedirection(true);
+    }
+
+    // Step 8: the shared plug-in files.
+    writeSharedFiles(out);
+
+    // Steps 9 and 10: driver files, then the drivers' service entries.
+    writeDriverFilesSection(out);
+    writeDriverRegistrySection(out);
+
+    // Step 11: the receiver software's application and user data folders.
+    writeUserDataFolders(out);
+
+    // Step 12: shortcuts on the desktops and in the Start menus.
+    writeShortcutSections(out);
+}

@@ -17,6 +17,7 @@
 // program (log file, standard output) ends in CR LF.
 #pragma once
 
+#include "foundation/LineWriter.h"
 #include "foundation/String.h"
 #include "foundation/TextList.h"
 #include "foundation/Win32.h"
@@ -50,7 +51,8 @@ public:
     virtual void enableReportButtons() = 0;
 };
 
-class ReportDocument {
+// The sections see it only as their LineWriter (appendLine behind it).
+class ReportDocument : public LineWriter {
 public:
     // Reads the plug-in paths and deletes the previous log file
     // (loadPluginPaths), as the main window does when it is built.
@@ -93,6 +95,9 @@ public:
     ReportView* view() const { return view_; }
     void attachOwner(ReportOwner* owner) { owner_ = owner; }
     ReportOwner* owner() const { return owner_; }
+
+protected:
+    void putLine(const String& text, bool summary) override { appendLine(text, summary); }
 
 private:
     bool silent_;

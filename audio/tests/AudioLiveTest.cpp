@@ -13,7 +13,7 @@
 #include "audio/DeviceSections.h"
 #include "audio/MixerFormat.h"
 #include "audio/MixerSection.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 
 #include <mmreg.h>
 #include <msacm.h>

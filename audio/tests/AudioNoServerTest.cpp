@@ -7,7 +7,7 @@
 
 #include "audio/DeviceSections.h"
 #include "audio/MixerSection.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 
 namespace {
 

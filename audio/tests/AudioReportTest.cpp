@@ -9,7 +9,7 @@
 
 #include "audio/DeviceSections.h"
 #include "audio/MixerSection.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 #include "foundation/Win32.h"
 #include "report/GenerateReport.h"
 #include "report/ReportDocument.h"

@@ -7,7 +7,7 @@
 
 #include "audio/DeviceFormat.h"
 #include "audio/DeviceSections.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 
 #include <mmreg.h>
 #include <msacm.h>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "audio/MixerSection.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 
 namespace {
 

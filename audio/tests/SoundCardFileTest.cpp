@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "audio/SoundCardConfig.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 #include "foundation/Win32.h"
 
 namespace {

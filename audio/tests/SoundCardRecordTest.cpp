@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/SoundCardRecord.h"
-#include "audio/tests/LineCollector.h"
+#include "foundation/LineCollector.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 // shell-link object.  The same test runs in a 32-bit and a 64-bit prefix.
 #include "inventory/tests/InventoryFixture.h"
 
+#include "foundation/LineCollector.h"
 #include "foundation/String.h"
 #include "foundation/SystemQueries.h"
 #include "foundation/TextList.h"
@@ -10,6 +11,7 @@
 #include "inventory/InstallationInventory.h"
 #include "inventory/ShortcutSections.h"
 #include "receiver/FileDescription.h"
+#include "report/GenerateReport.h"
 #include "report/ReportDocument.h"
 
 #include <gtest/gtest.h>
@@ -132,7 +134,7 @@ TEST(InstallationInventory, DirectoryTreeIndentsAndStopsAtLinks)
         EXPECT_NE(0u, GetFileAttributesA((root + "\\sub1\\sub2\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     }
 
-    ReportDocument document(false);
+    LineCollector document;
     listDirectoryTree(document, root.c_str(), 0);
     std::vector<std::string> expected = {
         "[" + root + "]",
@@ -144,12 +146,12 @@ TEST(InstallationInventory, DirectoryTreeIndentsAndStopsAtLinks)
     };
     if (linked)
         expected.push_back("               [" + root + "\\sub1\\sub2\\loop]");
-    EXPECT_EQ(expected, detailLines(document));
+    EXPECT_EQ(expected, document.lines);
     EXPECT_EQ("     a.txt: 1, ", expected[1].substr(0, 15));
 
-    ReportDocument missing(false);
+    LineCollector missing;
     listDirectoryTree(missing, "C:\\Q8TREE\\none", 5);
-    EXPECT_EQ(std::vector<std::string>({"     [C:\\Q8TREE\\none]"}), detailLines(missing));
+    EXPECT_EQ(std::vector<std::string>({"     [C:\\Q8TREE\\none]"}), missing.lines);
     if (!linked)
         GTEST_SKIP() << "no Unix symbolic link could be made";
 }
@@ -176,10 +178,10 @@ TEST(InstallationInventory, DriverFilesAndServiceEntries)
     HKEY probe = nullptr;
     ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (svc + "ZNQ8Unreadable").c_str(), 0, KEY_READ, &probe));
 
-    ReportDocument document(false);
+    LineCollector document;
     writeDriverFilesSection(document);
     writeDriverRegistrySection(document);
-    const std::vector<std::string> lines = detailLines(document);
+    const std::vector<std::string> lines = document.lines;
 
     const std::string folder = upper(String(drivers.c_str()).longPathForm().c_str());
     EXPECT_EQ(std::vector<std::string>({describe(folder + "\\ZNQ8.SYS", true), describe(folder + "\\ZNQ8USB.SYS", true)}),
@@ -207,9 +209,9 @@ TEST(InstallationInventory, Shortcuts)
 
     {
         // Nothing installed: no heading at all.
-        ReportDocument empty(false);
+        LineCollector empty;
         writeShortcutSections(empty);
-        EXPECT_EQ(std::vector<std::string>(), detailLines(empty));
+        EXPECT_EQ(std::vector<std::string>(), empty.lines);
     }
 
     install.file(desktop + "\\Q8 Manual.pdf", "%PDF");
@@ -221,9 +223,9 @@ TEST(InstallationInventory, Shortcuts)
     install.shortcut(programs + "\\Receiver.lnk", "C:\\Q8TEST\\App\\q8.exe", "C:\\Q8TEST\\App");
     install.shortcut(programs + "\\Tools\\Manual.lnk", "C:\\Q8TEST\\App\\q8.exe", "C:\\Q8TEST");
 
-    ReportDocument document(false);
+    LineCollector document;
     writeShortcutSections(document);
-    const std::vector<std::string> lines = detailLines(document);
+    const std::vector<std::string> lines = document.lines;
 
     EXPECT_EQ(std::vector<std::string>({describe(desktop + "\\Q8 MANUAL.PDF", false), describe(desktop + "\\ZNQ8 TOOL.TXT", false)}),
               sectionAfter(lines, "Desktop shortcuts:"));
@@ -259,15 +261,15 @@ TEST(InstallationInventory, Shortcuts)
     // could read from the link.
     install.folder(commonPrograms);
     install.file(commonPrograms + "\\Broken.lnk", "not a link");
-    ReportDocument broken(false);
+    LineCollector broken;
     writeShortcutSections(broken);
-    const std::vector<std::string> brokenSection = sectionAfter(detailLines(broken), "All users Start menu shortcuts:");
+    const std::vector<std::string> brokenSection = sectionAfter(broken.lines, "All users Start menu shortcuts:");
     ASSERT_EQ(1u, brokenSection.size());
     EXPECT_EQ(0u, brokenSection[0].find(describe(commonPrograms + "\\Broken.lnk", false) + ": ")) << brokenSection[0];
 }
 
-// The whole stretch from the installation folders to the shortcuts, on a
-// document that read its plug-in paths like the program does.
+// The whole stretch from the installation folders to the shortcuts, with the
+// plug-in paths read as the program reads them.
 TEST(InstallationInventory, ReportSectionsInOrder)
 {
     TestInstallation install;
@@ -292,10 +294,13 @@ TEST(InstallationInventory, ReportSectionsInOrder)
         setWow64FsRedirection(true);
     }
 
+    // The plug-in paths as the program reads them, and the driver's steps
+    // from the installation folders to the shortcuts.
     ReportDocument document(false);
+    LineCollector out;
     TextList systemFiles;
-    writeInstallationInventory(document, systemFiles);
-    const std::vector<std::string> lines = detailLines(document);
+    writeInstallationSteps(out, document.pluginRegistryPath(), document.pluginVariablePath(), systemFiles);
+    const std::vector<std::string> lines = out.lines;
     if (wow64) {
         setWow64FsRedirection(false);
         DeleteFileA(nativeFile.c_str());

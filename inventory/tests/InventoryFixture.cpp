@@ -1,7 +1,6 @@
 #include "inventory/tests/InventoryFixture.h"
 
 #include "foundation/TextList.h"
-#include "report/ReportDocument.h"
 
 #include <objbase.h>
 #include <objidl.h>
@@ -228,15 +227,6 @@ std::string shortPathOf(const std::string& path)
     char buffer[MAX_PATH] = "";
     GetShortPathNameA(path.c_str(), buffer, sizeof buffer);
     return buffer;
-}
-
-std::vector<std::string> detailLines(const ReportDocument& document)
-{
-    std::vector<std::string> lines;
-    const TextList& list = document.detailLines();
-    for (unsigned i = 0; i < list.count(); ++i)
-        lines.push_back(list.get(i).c_str());
-    return lines;
 }
 
 std::vector<std::string> sectionAfter(const std::vector<std::string>& lines, const std::string& heading)

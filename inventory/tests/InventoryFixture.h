@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-class ReportDocument;
 
 class TestInstallation {
 public:
@@ -49,7 +48,5 @@ std::string systemFolder();
 std::string upper(std::string text);
 std::string shortPathOf(const std::string& path);
 
-// The document's detail lines as plain strings.
-std::vector<std::string> detailLines(const ReportDocument& document);
 // The lines from `heading` (exclusive) up to the next empty line.
 std::vector<std::string> sectionAfter(const std::vector<std::string>& lines, const std::string& heading);

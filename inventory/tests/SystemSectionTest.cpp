@@ -15,8 +15,7 @@
 #include "foundation/SystemQueries.h"
 #include "inventory/ProcessorName.h"
 #include "inventory/SystemSection.h"
-#include "report/ReportDocument.h"
-#include "report/tests/TestSupport.h"
+#include "foundation/LineCollector.h"
 
 namespace {
 
@@ -101,8 +100,9 @@ void checkSection(const std::vector<std::string>& lines, const std::string& vers
 }
 
 std::vector<std::string> sectionInProcess() {
-    ReportDocument document(true);
-    return crlfLines(captureStandardOutput([&] { writeSystemSection(document); }));
+    LineCollector out;
+    writeSystemSection(out);
+    return out.lines;
 }
 
 // What the first lines must read in each prefix and emulated version.  A

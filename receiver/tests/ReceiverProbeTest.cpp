@@ -6,7 +6,8 @@
 #include "receiver/ReceiverProbe.h"
 
 #include "foundation/Win32.h"
-#include "report/ReportDocument.h"
+#include "foundation/LineCollector.h"
+#include "foundation/TextList.h"
 
 #include <gtest/gtest.h>
 
@@ -66,12 +67,6 @@ std::string freshFolder() {
     }
 }
 
-Lines linesOf(const TextList& list) {
-    Lines lines;
-    for (unsigned i = 0; i < list.count(); ++i) lines.push_back(list.get(i).c_str());
-    return lines;
-}
-
 std::string fileText(const std::string& path) {
     std::string text;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -128,12 +123,11 @@ struct ProbeResult {
 ProbeResult probe(const Library& library, const Environment& environment = {},
                   unsigned settleMilliseconds = 0) {
     setSimulator(library, environment);
-    ReportDocument document(false);
+    LineCollector out;
     ReceiverProbeSettings settings;
     settings.settleMilliseconds = settleMilliseconds;
-    probeReceivers(document, library.path.c_str(), settings);
-    return {linesOf(document.detailLines()), linesOf(document.summaryLines()),
-            splitLines(fileText(library.log))};
+    probeReceivers(out, library.path.c_str(), settings);
+    return {out.lines, out.summaryLines, splitLines(fileText(library.log))};
 }
 
 // True when want appears in lines as a contiguous run.
@@ -424,13 +418,13 @@ TEST(ReceiverProbe, ReceiverCountLimits) {
 TEST(ReceiverProbe, WaitsForEachReceiverToSettle) {
     Library library = installLibrary();
     setSimulator(library, {{"Q8SIM_RECEIVERS", "2"}});
-    ReportDocument document(false);
+    LineCollector out;
     const DWORD start = GetTickCount();
-    probeReceivers(document, library.path.c_str());
+    probeReceivers(out, library.path.c_str());
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 1990u);
     EXPECT_LT(elapsed, 10000u);
-    EXPECT_EQ(3u, document.summaryLines().count());
+    EXPECT_EQ(3u, out.summaryLines.size());
 }
 
 // The report's search: only list entries ending exactly in "API.DLL" are
@@ -450,11 +444,11 @@ TEST(ReceiverProbe, SearchProbesEntriesEndingInApiDll) {
     systemFiles.add((folder + "\\ZNQ8APIX.DLL").c_str());
     systemFiles.add((library.folder + "\\ZNQXAPI.dll").c_str());
     systemFiles.add("PI.DLL");
-    ReportDocument document(false);
-    searchForReceivers(document, systemFiles);
+    LineCollector out;
+    searchForReceivers(out, systemFiles);
 
     EXPECT_EQ(joined({"", "Searching for receivers:", "Looking for Q8 receivers:", "   No Q8 receivers found"}),
-              joined(linesOf(document.detailLines())));
+              joined(out.lines));
 }
 
 }  // namespace

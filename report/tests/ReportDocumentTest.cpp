@@ -15,7 +15,7 @@
 #include "foundation/DynamicCalls.h"
 #include "foundation/RegistryKey.h"
 #include "report/GenerateReport.h"
-#include "report/PathsSection.h"
+#include "inventory/PathsSection.h"
 #include "report/ReportDocument.h"
 #include "report/tests/TestSupport.h"
 
@@ -146,13 +146,13 @@ TEST_F(ReportTest, PathsSectionForEachCombinationOfPluginPaths) {
         for (const std::string& warning : c.warnings) expected += warning + "\r\n";
 
         ReportDocument silent(true);
-        EXPECT_EQ(expected, captureStandardOutput([&] { writePathsSection(silent); }));
+        EXPECT_EQ(expected, captureStandardOutput([&] { writePathsSection(silent, silent.pluginRegistryPath(), silent.pluginVariablePath()); }));
         EXPECT_EQ(0u, silent.detailLines().count());
 
         // The same block in interactive mode: warnings once in the summary,
         // once among the details; nothing on standard output.
         ReportDocument interactive(false);
-        EXPECT_EQ("", captureStandardOutput([&] { writePathsSection(interactive); }));
+        EXPECT_EQ("", captureStandardOutput([&] { writePathsSection(interactive, interactive.pluginRegistryPath(), interactive.pluginVariablePath()); }));
         EXPECT_EQ(c.warnings, toVector(interactive.summaryLines()));
         EXPECT_EQ(crlfLines(expected), toVector(interactive.detailLines()));
     }
