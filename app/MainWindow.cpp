@@ -13,6 +13,14 @@
 #include "toolkit/Panel.h"
 #include "toolkit/TextWindow.h"
 
+// The window styles as the program has always created them (support staff
+// compare them in window-spy tools); the flags above must add up to them.
+static_assert(MainWindow::visibleStyle == 0x96CF0000, "main window style");
+static_assert(MainWindow::silentStyle == 0x86CF0000, "silent window style");
+static_assert(MainWindow::toolbarStyle == 0x56010000, "toolbar style");
+static_assert(MainWindow::buttonStyle == 0x54010000, "toolbar button style");
+static_assert(MainWindow::memoStyle == 0x56410044, "report memo style");
+
 namespace {
 
 constexpr COLORREF green = 0x00FF00;

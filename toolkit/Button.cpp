@@ -205,7 +205,7 @@ void Button::press() { onPress(this); }
 
 // ---- setters ----
 
-void Button::setGlyph(int type) {
+void Button::setGlyph(Glyph type) {
     glyph_ = type;
     HPEN fresh = application().pen(glyphColor_);
     if (glyphPen_) application().releasePen(glyphPen_);

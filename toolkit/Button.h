@@ -55,7 +55,7 @@ public:
     virtual void click();
     virtual void press();
 
-    void setGlyph(int type);
+    void setGlyph(Glyph type);
     void setGlyphColor(COLORREF colour);
     void setGlyphAlign(unsigned code);
     void setGlyphSize(int size);   // 0: the smaller side of the area inside the bevel
@@ -72,7 +72,7 @@ public:
     bool isChecked() const { return checked_; }
     bool isPressed() const { return pressed_; }
 
-    int glyph() const { return glyph_; }
+    Glyph glyph() const { return glyph_; }
     COLORREF glyphColor() const { return glyphColor_; }
     COLORREF highlightColor() const { return highlightColor_; }
     int group() const { return group_; }
@@ -93,7 +93,7 @@ private:
     HPEN glyphPen_ = nullptr;
     bool checked_ = false;
     bool pressed_ = false;
-    int glyph_ = noGlyph;
+    Glyph glyph_ = noGlyph;
     COLORREF glyphColor_ = 0;
     unsigned glyphAlign_ = 0;
     int glyphSize_ = 0;

@@ -10,8 +10,8 @@ constexpr DWORD windowStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_
                               WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr DWORD barStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
 constexpr DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP;
-constexpr DWORD memoStyle = 0x56410044;   // child, visible, clipping, dialog frame, tab stop,
-                                          // multi-line, auto vertical scroll
+constexpr DWORD memoStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DLGFRAME |
+                            WS_TABSTOP | ES_AUTOVSCROLL | ES_MULTILINE;
 constexpr unsigned keyEscape = 27;
 
 }  // namespace

@@ -231,7 +231,7 @@ TEST_F(PaintTest, SampleWindowScreenshotForPeopleToLookAt) {
     tray->setBevelStyle(BevelStyle::sunkenBevel);
     for (int g = 1; g <= 8; ++g) {
         Button* b = new Button("", tray->handle(), 4 + 30 * (g - 1), 4, 26, 26, childStyle);
-        b->setGlyph(g);
+        b->setGlyph(static_cast<Button::Glyph>(g));
         b->setGlyphSize(g == Button::checkBox ? 13 : 12);
         b->setGlyphColor(0x00ffff);
         if (g == Button::checkBox) b->setChecked(true);
