@@ -122,11 +122,10 @@ void writeInstallationSteps(LineWriter& out, const String& registryPath, const S
     // Step 7: under WoW64 the same search in the real 64-bit system folder,
     // which a 32-bit process sees only with file-system redirection off.
     // Redirection is per thread and affects every file call, so it is on
-    // again before anything else is described.
+    // again (end of scope) before anything else is described.
     if (runningUnderWow64()) {
-        setWow64FsRedirection(false);
+        Wow64RedirectionOff redirectionOff;
         writeNativeSystemFiles(out);
-        setWow64FsRedirection(true);
     }
 
     // Step 8: the shared plug-in files.
