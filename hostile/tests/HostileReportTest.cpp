@@ -4,7 +4,8 @@
 //     order, in the silent output and in the window's lists;
 //   - the bad item gets its line (or is skipped);
 //   - the log file holds exactly the lines of the lists.
-// Fixtures for sections that are not in this build are skipped.
+// A section missing from the clean report fails its fixtures: every section
+// is part of every build.
 #include "foundation/Files.h"
 #include "foundation/SystemQueries.h"
 #include "foundation/Win32.h"
@@ -222,7 +223,7 @@ TEST_F(HostileReport, PluginVariableOfThirtyThousandCharacters) {
 // Uninstall entries of the receiver software with stray quotes, no folder
 // part or nothing at all: no folder is made up from them.
 TEST_F(HostileReport, UninstallEntriesWithStrayQuotes) {
-    if (!sectionInBuild("Installation directories:")) GTEST_SKIP() << "installation section not in this build";
+    ASSERT_TRUE(sectionInBuild("Installation directories:")) << "the clean report lacks this section";
     const char* key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelvanx Q8 hostile";
     for (const char* icon : {"\"\"\"", "noBackslash.exe", "\"C:\\windows\\\"x.exe\"", ""}) {
         SCOPED_TRACE(icon);
@@ -236,7 +237,7 @@ TEST_F(HostileReport, UninstallEntriesWithStrayQuotes) {
 // Plug-ins that fault, handle their own faults, overflow the name buffer,
 // and files in the plug-in folder that are no proper library at all.
 TEST_F(HostileReport, MisbehavingPluginsEachGetTheirLine) {
-    if (!sectionInBuild("Installation directories:")) GTEST_SKIP() << "installation section not in this build";
+    ASSERT_TRUE(sectionInBuild("Installation directories:")) << "the clean report lacks this section";
     usePluginFolder();
     const std::string source = programDirectory() + "\\hostile\\";
     const std::string folder = std::string(pluginFolder) + "\\";
@@ -294,8 +295,8 @@ TEST_F(HostileReport, MisbehavingPluginsEachGetTheirLine) {
 // absurd numbers of receivers.
 TEST_F(HostileReport, FaultingReceiverLibrary) {
     const std::string library = programDirectory() + "\\ZNQ8API.DLL";
-    if (!sectionInBuild("Searching for receivers:") || !pathExists(library))
-        GTEST_SKIP() << "receiver probe not in this build";
+    ASSERT_TRUE(sectionInBuild("Searching for receivers:")) << "the clean report lacks this section";
+    ASSERT_TRUE(pathExists(library)) << "the simulated receiver library is built beside the test";
     ASSERT_TRUE(CopyFileA(library.c_str(), (systemDirectory() + "\\ZNQ8API.DLL").c_str(), FALSE));
 
     struct Row {
@@ -337,8 +338,8 @@ TEST_F(HostileReport, FaultingReceiverLibrary) {
 
 TEST_F(HostileReport, ReceiverWithUnterminatedNameAndRandomEeprom) {
     const std::string library = programDirectory() + "\\ZNQ8API.DLL";
-    if (!sectionInBuild("Searching for receivers:") || !pathExists(library))
-        GTEST_SKIP() << "receiver probe not in this build";
+    ASSERT_TRUE(sectionInBuild("Searching for receivers:")) << "the clean report lacks this section";
+    ASSERT_TRUE(pathExists(library)) << "the simulated receiver library is built beside the test";
     ASSERT_TRUE(CopyFileA(library.c_str(), (systemDirectory() + "\\ZNQ8API.DLL").c_str(), FALSE));
     SetEnvironmentVariableA("Q8SIM_PATH_UNTERMINATED", "1");
     SetEnvironmentVariableA("Q8SIM_EEPROM_SEED", "20261210");
@@ -354,7 +355,7 @@ TEST_F(HostileReport, ReceiverWithUnterminatedNameAndRandomEeprom) {
 
 // Sound-card files that are empty, truncated, huge or random bytes.
 TEST_F(HostileReport, SoundCardFilesOfAnyShape) {
-    if (!sectionInBuild("System mixers:")) GTEST_SKIP() << "audio sections not in this build";
+    ASSERT_TRUE(sectionInBuild("System mixers:")) << "the clean report lacks this section";
     const std::string base = documentsFolder() + "\\Brelvanx";
     CreateDirectoryA(base.c_str(), nullptr);
     struct Row {
@@ -386,7 +387,7 @@ TEST_F(HostileReport, SoundCardFilesOfAnyShape) {
 // Trees with a link loop, a path past MAX_PATH and names the ANSI code page
 // cannot show, in the user-data folder the report walks.
 TEST_F(HostileReport, DirectoryTreesWithLoopsLongPathsAndForeignNames) {
-    if (!sectionInBuild("User data:")) GTEST_SKIP() << "user-data section not in this build";
+    ASSERT_TRUE(sectionInBuild("User data:")) << "the clean report lacks this section";
     const std::string base = documentsFolder() + "\\Brelvanx";
     CreateDirectoryA(base.c_str(), nullptr);
     // loop -> its own folder: a walk that follows links never ends.
