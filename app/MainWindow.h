@@ -1,8 +1,8 @@
 // MainWindow: the program's one top-level window, a row of six buttons over
-// a read-only memo.  It owns the report document and is its view (progress
-// line, rendered report, elapsed time) and its owner (wait cursor, buttons
-// that need a finished report).  In silent mode it is built the same way but
-// never shown, and the document has no view.
+// a read-only memo.  It owns the report document, the report's view in the
+// memo (report/ReportMemoView) and is the document's owner (wait cursor,
+// buttons that need a finished report).  In silent mode it is built the same
+// way but never shown, and the document has no view.
 #pragma once
 
 #include "foundation/String.h"
@@ -16,9 +16,10 @@ class Button;
 class Memo;
 class Panel;
 class RepairPlatform;
+class ReportMemoView;
 class TextWindow;
 
-class MainWindow : public Component, public ReportView, public ReportOwner {
+class MainWindow : public Component, public ReportOwner {
 public:
     // Button order in the toolbar.
     enum ButtonIndex { getInfoButton, repairButton, copyButton, saveButton, aboutButton, helpButton,
@@ -53,14 +54,8 @@ public:
     ReportDocument& document() { return *document_; }
     bool silent() const { return silent_; }
 
-    // --- the report view (interactive mode only) ---
-    void clearView() override;
-    // The spinner line in line 0, at most once every 100 ms.
-    void updateProgress() override;
-    // Version line, summary lines, empty line, separator, detail lines.
-    void renderReport(const ReportDocument& document) override;
-    // Empty line and "Report generating time: " with three decimals.
-    void appendElapsedTime(DWORD startTick) override;
+    // The report as the memo shows it; the document's view unless silent.
+    ReportMemoView& reportView() { return *reportView_; }
 
     // --- the report owner ---
     void setReportCursor(HCURSOR cursor) override;
@@ -74,18 +69,6 @@ public:
     void saveReport(Button* button);
     void showAbout(Button* button);
     void showHelp(Button* button);
-
-    // Shows a finished report or the repair's text: the memo takes what it
-    // can hold (memoCapacity) and says how many lines it lacks; copy and
-    // save always take the whole text.
-    void showReport(const String& text);
-    // What copy and save take: the last text shown, with the elapsed time.
-    const String& reportText() const { return reportText_; }
-    // The characters the memo is given at most, 0 for no limit: a multi-line
-    // edit control of Windows 95/98/ME holds about 64 KB and refuses or cuts
-    // more.  Tests may set another.
-    unsigned memoCapacity() const { return memoCapacity_; }
-    void setMemoCapacity(unsigned characters) { memoCapacity_ = characters; }
 
     // The save action after the dialog: the report's lines into the file,
     // each ending in CR LF.  false when the file could not be written.
@@ -116,6 +99,7 @@ private:
 
     bool silent_;
     ReportDocument* document_ = nullptr;
+    ReportMemoView* reportView_ = nullptr;
     Memo* memo_ = nullptr;
     Panel* toolbar_ = nullptr;
     Button* buttons_[buttonCount] = {};
@@ -124,9 +108,7 @@ private:
     HFONT toolbarFont_ = nullptr;
     HICON icon_ = nullptr;
     RepairPlatform* repairPlatform_ = nullptr;
-    String reportText_;
     HCURSOR cursorBeforeReport_ = nullptr;
     int modalDepth_ = 0;
     bool closeDeferred_ = false;
-    unsigned memoCapacity_ = 0;
 };

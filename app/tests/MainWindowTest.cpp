@@ -9,6 +9,7 @@
 #include "foundation/TextList.h"
 #include "repair/PluginPathRepair.h"
 #include "repair/RepairPlatform.h"
+#include "report/ReportMemoView.h"
 #include "toolkit/ApplicationContext.h"
 #include "toolkit/Button.h"
 #include "toolkit/Memo.h"
@@ -105,11 +106,11 @@ protected:
     std::string memoText() { return str(window->memo()->text()); }
     // A report made of the given lines, rendered without running the sections.
     void renderLines(const std::vector<std::pair<std::string, bool>>& lines, DWORD startTick) {
-        window->clearView();
+        window->reportView().clearView();
         window->document().clearReport();
         for (const auto& line : lines) window->document().appendLine(line.first.c_str(), line.second);
-        window->renderReport(window->document());
-        window->appendElapsedTime(startTick);
+        window->reportView().renderReport(window->document());
+        window->reportView().appendElapsedTime(startTick);
     }
 
     MainWindow* window = nullptr;
@@ -199,7 +200,7 @@ TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
     EXPECT_EQ(memo->height(), window->clientHeight() - 40) << "the memo fills the rest";
     EXPECT_EQ(memo->width(), window->clientWidth());
     EXPECT_EQ(memoText(), "");
-    EXPECT_EQ(window->document().view(), static_cast<ReportView*>(window)) << "attached as the report view";
+    EXPECT_EQ(window->document().view(), static_cast<ReportView*>(&window->reportView())) << "attached as the report view";
     EXPECT_FALSE(window->helpWindow()->isVisible()) << "the help window starts hidden";
 }
 
@@ -263,7 +264,7 @@ TEST_F(MainWindowTest, ElapsedTimeHasThreeDecimals) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.ago);
         window->memo()->setText("");
-        window->appendElapsedTime(GetTickCount() - row.ago);
+        window->reportView().appendElapsedTime(GetTickCount() - row.ago);
         const std::string text = memoText();
         const std::string prefix = "\r\nReport generating time: ";
         ASSERT_EQ(text.substr(0, prefix.size()), prefix);
@@ -283,7 +284,7 @@ TEST_F(MainWindowTest, ElapsedTimeHasThreeDecimals) {
 // here: ten thousand lines arrive whole and in order.
 TEST_F(MainWindowTest, ThousandsOfLinesAppearInOrder) {
     const int count = 10000;
-    window->clearView();
+    window->reportView().clearView();
     window->document().clearReport();
     std::string last;
     for (int i = 0; i < count; ++i) {
@@ -291,8 +292,8 @@ TEST_F(MainWindowTest, ThousandsOfLinesAppearInOrder) {
                ".DLL  12k345  ver. 2.0.6.1  2008-01-02 03:04:05";
         window->document().appendLine(last.c_str(), i % 1000 == 0);
     }
-    window->renderReport(window->document());
-    window->appendElapsedTime(GetTickCount());
+    window->reportView().renderReport(window->document());
+    window->reportView().appendElapsedTime(GetTickCount());
     const int summary = count / 1000;
     EXPECT_EQ(window->memo()->lineCount(), 3 + summary + count + 2 + 1) << "the last CR LF opens an empty line";
     EXPECT_EQ(str(window->memo()->line(3 + summary + count - 1)), last);
@@ -307,7 +308,7 @@ TEST_F(MainWindowTest, ReportLongerThanTheListsSaysWhatTheWindowLacks) {
     // is about the lists, and a quarter of a million appends would be slow.
     HANDLE lock = CreateFileA(logPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    w.clearView();
+    w.reportView().clearView();
     w.document().clearReport();
     const unsigned capacity = 0x40000;
     w.document().appendLine("warning !", true);
@@ -317,7 +318,7 @@ TEST_F(MainWindowTest, ReportLongerThanTheListsSaysWhatTheWindowLacks) {
     EXPECT_EQ(6u, w.document().linesNotShown()) << "the late warning still fits the summary list";
     EXPECT_EQ(capacity, w.document().detailLines().count());
 
-    w.renderReport(w.document());
+    w.reportView().renderReport(w.document());
     const std::string notShown = "Report too long for the window: 6 more lines are only in " + logPath;
     EXPECT_EQ(str(w.memo()->line(1)), "warning !");
     EXPECT_EQ(str(w.memo()->line(2)), "late warning !");
@@ -398,7 +399,7 @@ TEST_F(MainWindowTest, RepairReplacesTheReportAndCopyTakesItsText) {
 }
 
 TEST_F(MainWindowTest, SpinnerTurnsAtMostEveryHundredMilliseconds) {
-    window->clearView();
+    window->reportView().clearView();
     struct Change {
         DWORD before, after;   // ticks around the call that changed the line
         std::string line;
@@ -408,7 +409,7 @@ TEST_F(MainWindowTest, SpinnerTurnsAtMostEveryHundredMilliseconds) {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < 650) {
         const DWORD before = GetTickCount();
-        window->updateProgress();
+        window->reportView().updateProgress();
         const std::string line = str(window->memo()->line(0));
         if (line != last) changes.push_back({before, GetTickCount(), line});
         last = line;
@@ -464,7 +465,7 @@ TEST_F(MainWindowTest, SaveWritesTheMemoLinesWithCrLf) {
 
     // The file is replaced, not appended to.
     std::ofstream(path, std::ios::binary) << "old content that is longer than the new one\r\n";
-    window->showReport("one\r\ntwo");
+    window->reportView().showReport("one\r\ntwo");
     ASSERT_TRUE(window->writeReportFile(path.c_str()));
     EXPECT_EQ(readFile(path), "one\r\ntwo\r\n");
     DeleteFileA(path.c_str());
@@ -477,15 +478,15 @@ TEST_F(MainWindowTest, SaveWritesTheMemoLinesWithCrLf) {
 // used, elsewhere the test sets the same.
 TEST_F(MainWindowTest, ReportLargerThanTheMemoHoldsIsWholeInCopyAndSave) {
     const bool windows9x = (GetVersion() & 0x80000000u) != 0;
-    EXPECT_EQ(window->memoCapacity(), windows9x ? 60000u : 0u);
-    if (!windows9x) window->setMemoCapacity(60000);
-    const unsigned capacity = window->memoCapacity();
+    EXPECT_EQ(window->reportView().memoCapacity(), windows9x ? 60000u : 0u);
+    if (!windows9x) window->reportView().setMemoCapacity(60000);
+    const unsigned capacity = window->reportView().memoCapacity();
 
     std::vector<std::pair<std::string, bool>> lines = {{"warning !", true}};
     for (int i = 0; i < 2000; ++i)
         lines.push_back({"   C:\\PROGRAM FILES\\BRELVANX\\FILE" + std::to_string(i) + ".DLL  12k345  ver. 2.0.6.1", false});
     renderLines(lines, GetTickCount());
-    const std::string whole = str(window->reportText());
+    const std::string whole = str(window->reportView().reportText());
     ASSERT_GT(whole.size(), 65536u);
     const std::string shown = memoText();
     EXPECT_LE(shown.size(), capacity);
@@ -543,7 +544,7 @@ TEST_F(MainWindowTest, ReportLargerThanTheMemoHoldsIsWholeInCopyAndSave) {
     }
 
     // The repair's text replaces the report for copy and save alike.
-    window->showReport("ZQT repair successful\r\n");
+    window->reportView().showReport("ZQT repair successful\r\n");
     for (const Action& action : actions) {
         SCOPED_TRACE(std::string("after the repair: ") + action.name);
         EXPECT_EQ(action.take(), "ZQT repair successful\r\n");
