@@ -492,7 +492,7 @@ TEST_F(HostileReport, SilentOutputIntoABrokenPipe) {
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + programDirectory() + "\\report_silent.exe\"";
+    std::string commandLine = "\"" + programDirectory() + "\\report_runner.exe\"";
     ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                                &process));
     CloseHandle(writeEnd);

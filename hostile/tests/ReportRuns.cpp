@@ -14,11 +14,8 @@ std::string logFilePath() { return documentsFolder() + "\\Q8diag.txt"; }
 ReportRun runReports() {
     ReportRun run;
     const std::string bin = programDirectory();
-    // The program itself when it is built; the bare report driver otherwise.
-    const std::string silent = pathExists(bin + "\\Q8diag.exe") ? "\"" + bin + "\\Q8diag.exe\" silent"
-                                                                  : "\"" + bin + "\\report_silent.exe\"";
-    run.silent = crlfLines(runCaptured(silent, 120000));
-    run.lists = crlfLines(runCaptured("\"" + bin + "\\hostile_report.exe\"", 120000));
+    run.silent = crlfLines(runCaptured("\"" + bin + "\\Q8diag.exe\" silent", 120000));
+    run.lists = crlfLines(runCaptured("\"" + bin + "\\report_runner.exe\" lists", 120000));
     if (!run.lists.empty() && run.lists.back().rfind("#summary ", 0) == 0) {
         run.summaryCount = std::stoi(run.lists.back().substr(9));
         run.lists.pop_back();

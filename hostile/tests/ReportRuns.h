@@ -1,8 +1,8 @@
 // Runs the report on whatever the prefix holds now, in both modes, in child
 // processes (a fixture that kills the report must not kill the test):
-//   silent  Q8diag.exe silent (report_silent.exe before the program is
-//           built): every line on standard output
-//   lists   hostile_report.exe: the log file on, then the detail list printed
+//   silent  Q8diag.exe silent: every line on standard output
+//   lists   report_runner.exe lists: the log file on, then the detail list
+//           printed
 //   log     the log file that run left in the documents folder
 #pragma once
 

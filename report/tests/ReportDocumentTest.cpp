@@ -163,7 +163,7 @@ TEST_F(ReportTest, SilentReportGoesToStandardOutputOnly) {
     const std::string logPath = ReportDocument(true).logFilePath().c_str();
     writeWholeFile(logPath, "an old report\r\n");
 
-    const std::string output = runCaptured("\"" + programDirectory() + "\\report_silent.exe\"");
+    const std::string output = runCaptured("\"" + programDirectory() + "\\report_runner.exe\"");
     const std::vector<std::string> lines = crlfLines(output);
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ("", lines[0]);
@@ -379,7 +379,7 @@ TEST_F(ReportTest, KilledReportLeavesEveryLineSoFarInTheLog) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    std::string commandLine = "\"" + programDirectory() + "\\report_silent.exe\" interactive";
+    std::string commandLine = "\"" + programDirectory() + "\\report_runner.exe\" interactive";
     ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                                &startup, &process));
     // The processor name is the last line before the clock measurement, which
