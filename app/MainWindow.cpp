@@ -54,6 +54,22 @@ MainWindow::MainWindow(bool silent)
     setFont(windowFont_);
     toolbarFont_ = createFont(12, "Arial", true, false, false, false, 0, 0);
 
+    // A hidden window needs no widgets: the silent report (and the export,
+    // whose host keeps whatever the report leaves) makes none, no tooltip
+    // window either.  Nor does it depend on them: where no window can be made
+    // at all (no desktop), widgets made for a window that is not there would
+    // belong to nobody and never be deleted.
+    //
+    // The document reads the plug-in paths and deletes the old log file as
+    // it is made; the view needs its log path.
+    document_ = new ReportDocument(silent);
+    document_->attachOwner(this);
+    if (silent) return;
+    createWidgets();
+    document_->attachView(reportView_);
+}
+
+void MainWindow::createWidgets() {
     createHelpWindow();
 
     toolbar_ = new Panel("", handle(), 0, 0, 10, 40, toolbarStyle);
@@ -77,10 +93,7 @@ MainWindow::MainWindow(bool silent)
 
     toolbar_->setFont(toolbarFont_);
 
-    // A hidden window shows no tips: the silent report (and the export, whose
-    // host keeps whatever the report leaves) makes no tooltip window.
-    if (!silent)
-        for (int i = 0; i < buttonCount; ++i) buttons_[i]->setTooltip(buttonTexts[i].tooltip);
+    for (int i = 0; i < buttonCount; ++i) buttons_[i]->setTooltip(buttonTexts[i].tooltip);
 
     buttons_[getInfoButton]->takeFocus(false);
 
@@ -91,13 +104,7 @@ MainWindow::MainWindow(bool silent)
     memo_->setReadOnly(true);
     memo_->setTextLimit(0);
     reportView_ = new ReportMemoView(memo_, String("Q8diag, ver.: ") + programVersion(true));
-
-    // The document reads the plug-in paths and deletes the old log file as
-    // it is made; that is the last step of building the window.
-    document_ = new ReportDocument(silent);
     reportView_->setLogFilePath(document_->logFilePath());
-    document_->attachOwner(this);
-    if (!silent) document_->attachView(reportView_);
 }
 
 void MainWindow::createHelpWindow() {
@@ -176,6 +183,7 @@ void MainWindow::setReportCursor(HCURSOR cursor) {
 }
 
 void MainWindow::enableReportButtons() {
+    if (silent_) return;   // no buttons
     buttons_[repairButton]->enable(true);
     buttons_[copyButton]->enable(true);
     buttons_[saveButton]->enable(true);

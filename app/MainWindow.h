@@ -1,8 +1,9 @@
 // MainWindow: the program's one top-level window, a row of six buttons over
 // a read-only memo.  It owns the report document, the report's view in the
 // memo (report/ReportMemoView) and is the document's owner (wait cursor,
-// buttons that need a finished report).  In silent mode it is built the same
-// way but never shown, and the document has no view.
+// buttons that need a finished report).  In silent mode it is never shown and
+// has no widgets: memo(), toolbar(), button(), helpWindow() and reportView()
+// are then not to be used, and the document has no view.
 #pragma once
 
 #include "foundation/String.h"
@@ -92,6 +93,9 @@ public:
     HICON icon() const { return icon_; }
 
 private:
+    // The toolbar with its buttons, the memo with the report's view, the help
+    // window (interactive mode only).
+    void createWidgets();
     void createHelpWindow();
     // Around every modal loop this window starts.
     void enterModal() { ++modalDepth_; }
