@@ -14,44 +14,44 @@ WindowsVersionClass classifyWindowsVersion(const OSVERSIONINFOA* info)
         ZeroMemory(&own, sizeof own);
         own.dwOSVersionInfoSize = sizeof own;    // 148: the size every version accepts
         if (!GetVersionExA(&own))
-            return 0;
+            return windows95;
         info = &own;
     }
     const DWORD major = info->dwMajorVersion, minor = info->dwMinorVersion;
     if (major == 4) {
         if (info->dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) {
             if (minor < 10)
-                return 0;                // 95
+                return windows95;
             if (minor < 90)
-                return 1;                // 98
-            return 2;                    // ME
+                return windows98;
+            return windowsMe;
         }
-        return 3;                        // NT 4.0
+        return windowsNt4;
     }
     if (major == 5) {
         if (minor == 0)
-            return 4;                    // 2000
+            return windows2000;
         if (minor == 1)
-            return 5;                    // XP
+            return windowsXp;
         if (minor == 2)
-            return 7;                    // Server 2003 and 64-bit XP
-        return 0;
+            return windows2003;          // and 64-bit XP
+        return windows95;
     }
     if (major == 6)
-        return 6;                        // Vista and every later 6.x
-    return 0;
+        return windowsVista;             // and every later 6.x
+    return windows95;
 }
 
 String windowsVersionClassName(WindowsVersionClass versionClass)
 {
     switch (versionClass) {
-    case 1: return "Windows 98";
-    case 2: return "";
-    case 3: return "Windows NT 4.0";
-    case 4: return "Windows 2000";
-    case 5: return "Windows XP";
-    case 6: return "Windows Vista";
-    case 7: return "Windows 2003 Server";
+    case windows98: return "Windows 98";
+    case windowsMe: return "";
+    case windowsNt4: return "Windows NT 4.0";
+    case windows2000: return "Windows 2000";
+    case windowsXp: return "Windows XP";
+    case windowsVista: return "Windows Vista";
+    case windows2003: return "Windows 2003 Server";
     default: return "Windows 95";
     }
 }

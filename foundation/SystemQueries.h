@@ -6,14 +6,20 @@
 #include "foundation/Win32.h"
 #include "foundation/String.h"
 
-// Windows version class.  Other code compares it numerically, so the numbers
-// are fixed:
-//   0 Windows 95 (also every unknown version)   4 Windows 2000
-//   1 Windows 98                                 5 Windows XP
-//   2 Windows ME (4.90; no display name)         6 Windows Vista (every 6.x)
-//   3 Windows NT 4.0                             7 Windows 2003 Server (every 5.2,
-//                                                  also 64-bit XP)
-typedef int WindowsVersionClass;
+// Windows version class.  Code compares it by number ("NT 4.0 or later" is
+// >= windowsNt4, the Windows 95/98 startup-file rule is <= windows98), so the
+// numbers are fixed; Server 2003 comes after Vista only because it was added
+// last.
+enum WindowsVersionClass : int {
+    windows95 = 0,      // also every unknown version
+    windows98 = 1,
+    windowsMe = 2,      // 4.90; no display name
+    windowsNt4 = 3,
+    windows2000 = 4,
+    windowsXp = 5,
+    windowsVista = 6,   // every 6.x
+    windows2003 = 7,    // every 5.2, also 64-bit XP
+};
 
 // From the given version record, or from GetVersionExA when info is null.
 WindowsVersionClass classifyWindowsVersion(const OSVERSIONINFOA* info = nullptr);

@@ -54,7 +54,7 @@ struct MemoryStatus {
 
 MemoryStatus memoryStatus() {
     MemoryStatus status = {};
-    if (classifyWindowsVersion() >= 3) {
+    if (classifyWindowsVersion() >= windowsNt4) {
         MEMORYSTATUSEX ex;
         ex.dwLength = sizeof ex;   // 64 bytes
         auto globalMemoryStatusEx = dynamicCalls().globalMemoryStatusEx;

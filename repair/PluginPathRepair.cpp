@@ -71,7 +71,7 @@ bool writeSearchPathValue(ReportDocument& document, const String& path, RepairPl
         case RepairPlatform::registryKeyRefused:
             summary(document, "ERROR: Unable to create ZQT registry key.");
             // NT 4.0 and later keep HKLM to administrators.
-            if (platform.versionClass() >= 3)
+            if (platform.versionClass() >= windowsNt4)
                 summary(document, "You probably don't have administrator privileges.");
             return false;
         case RepairPlatform::registryValueRefused:
@@ -83,11 +83,11 @@ bool writeSearchPathValue(ReportDocument& document, const String& path, RepairPl
 
 bool writePluginPathVariable(ReportDocument& document, const String& path, RepairPlatform& platform) {
     const WindowsVersionClass versionClass = platform.versionClass();
-    if (versionClass <= 1) return writeStartupFile(document, path, platform);
+    if (versionClass <= windows98) return writeStartupFile(document, path, platform);
 
     // Windows ME keeps the system environment under a key spelt without the
     // blank; the NT family spells it "Session Manager".
-    const String keyName = versionClass == 2
+    const String keyName = versionClass == windowsMe
                                ? "System\\CurrentControlSet\\Control\\SessionManager\\Environment"
                                : "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
     switch (platform.writeEnvironmentValue(keyName, path)) {

@@ -516,7 +516,7 @@ namespace {
 // nothing may be left beside it.
 class Windows98Platform : public RepairPlatform {
 public:
-    WindowsVersionClass versionClass() override { return 1; }
+    WindowsVersionClass versionClass() override { return windows98; }
 };
 
 std::vector<std::string> filesBesideStartupFile() {

@@ -130,7 +130,7 @@ public:
     std::vector<std::string> environmentKeys;   // every key name asked for
 
     WindowsVersionClass versionClass() override {
-        return forcedClass >= 0 ? forcedClass : RepairPlatform::versionClass();
+        return forcedClass >= 0 ? static_cast<WindowsVersionClass>(forcedClass) : RepairPlatform::versionClass();
     }
     String programFilesFolder() override {
         return replaceProgramFiles ? programFiles : RepairPlatform::programFilesFolder();
@@ -201,7 +201,7 @@ protected:
         return std::unique_ptr<ReportDocument>(new ReportDocument(false));
     }
 
-    WindowsVersionClass systemClass_ = 0;
+    WindowsVersionClass systemClass_ = windows95;
     std::string defaultFolder_, folderA_, folderB_;
 };
 
@@ -344,7 +344,7 @@ TEST_F(RepairTest, VariableGoesWhereTheVersionClassKeepsIt) {
         platform.forcedClass = versionClass;
         ReportDocument document(false);
         EXPECT_TRUE(writePluginPathVariable(document, "C:\\SOME PLUGINS", platform));
-        EXPECT_EQ("C:\\SOME PLUGINS", writtenVariable(versionClass));
+        EXPECT_EQ("C:\\SOME PLUGINS", writtenVariable(static_cast<WindowsVersionClass>(versionClass)));
         EXPECT_EQ(versionClass <= 1 ? Lines{kWarningMissing} : Lines{}, toLines(document.summaryLines()));
         const Lines keys = versionClass <= 1 ? Lines{}
                                              : Lines{versionClass == 2 ? kEnvironmentKeyME : kEnvironmentKey};
@@ -469,7 +469,7 @@ TEST_F(RepairTest, StartupFileRewrite) {
         cleanUp();
         if (c.exists) writeWholeFile(kStartupFile, c.before);
         TestPlatform platform;
-        platform.forcedClass = std::min(systemClass_, 1);
+        platform.forcedClass = std::min<int>(systemClass_, windows98);
         ReportDocument document(false);
         EXPECT_TRUE(writePluginPathVariable(document, "C:\\NEW", platform));
         EXPECT_EQ(c.after, readWholeFile(kStartupFile));
@@ -502,7 +502,7 @@ TEST_F(RepairTest, StartupFileLeftAloneWhenItCannotBeReadOrSaved) {
             ASSERT_NE(INVALID_HANDLE_VALUE, held);
         }
         TestPlatform platform;
-        platform.forcedClass = std::min(systemClass_, 1);
+        platform.forcedClass = std::min<int>(systemClass_, windows98);
         ReportDocument document(false);
         EXPECT_FALSE(writePluginPathVariable(document, "C:\\NEW", platform));
         EXPECT_EQ(Lines{c.message}, toLines(document.summaryLines()));
@@ -595,7 +595,7 @@ TEST_F(RepairTest, StartupFileIsEntirelyOldOrNewWhicheverOperationFails) {
                 if (exists) writeWholeFile(kStartupFile, oldText);
                 FailingFiles files(failAt, oneStep);
                 TestPlatform platform;
-                platform.forcedClass = std::min(systemClass_, 1);
+                platform.forcedClass = std::min<int>(systemClass_, windows98);
                 platform.fileOperations = &files;
                 ReportDocument document(false);
                 const bool written = writePluginPathVariable(document, "C:\\NEW", platform);
