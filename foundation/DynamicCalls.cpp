@@ -1,4 +1,5 @@
 #include "foundation/DynamicCalls.h"
+#include "foundation/ProcAddress.h"
 #include "foundation/SystemQueries.h"
 
 #include <cstring>
@@ -84,11 +85,9 @@ bool releaseNamed(const char* name, Release& release) {
     return false;
 }
 
-// GetProcAddress hands back a generic FARPROC; going through a plain function
-// pointer type keeps g++'s -Wcast-function-type quiet about the real type.
 template <typename Fn>
 void lookUp(Fn& slot, HMODULE module, const char* name) {
-    slot = module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(module, name))) : nullptr;
+    slot = module ? procAddress<Fn>(module, name) : nullptr;
 }
 
 HMODULE loadSystemLibrary(const char* name) {

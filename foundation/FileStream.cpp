@@ -2,7 +2,7 @@
 
 FileStream::FileStream(const String& path, DWORD access, DWORD disposition, DWORD shareMode,
                        DWORD flagsAndAttributes)
-    : handle_(nullptr), path_(path)
+    : path_(path)
 {
     // A reader must never leave an empty file behind where none was.
     if (!(access & GENERIC_WRITE) && disposition == OPEN_ALWAYS)
@@ -12,16 +12,12 @@ FileStream::FileStream(const String& path, DWORD access, DWORD disposition, DWOR
     HANDLE h = CreateFileA(path.c_str(), access, shareMode, nullptr, disposition,
                            flagsAndAttributes, nullptr);
     // CreateFileA fails with INVALID_HANDLE_VALUE, not null; the stream keeps
-    // one "no file" value.
+    // one "no file" value, so handle() gives null after a failed open.
     if (h != INVALID_HANDLE_VALUE)
-        handle_ = h;
+        handle_.reset(h);
 }
 
-FileStream::~FileStream()
-{
-    if (handle_)
-        CloseHandle(handle_);
-}
+FileStream::~FileStream() = default;
 
 uint64_t FileStream::size()
 {
@@ -29,7 +25,7 @@ uint64_t FileStream::size()
         return 0;
     DWORD high = 0;
     SetLastError(NO_ERROR);
-    DWORD low = GetFileSize(handle_, &high);
+    DWORD low = GetFileSize(handle_.get(), &high);
     // 0xFFFFFFFF is also a valid low half; only the error code tells.
     if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR)
         return 0;
@@ -42,7 +38,7 @@ uint64_t FileStream::position()
         return 0;
     LONG high = 0;
     SetLastError(NO_ERROR);
-    DWORD low = SetFilePointer(handle_, 0, &high, FILE_CURRENT);
+    DWORD low = SetFilePointer(handle_.get(), 0, &high, FILE_CURRENT);
     if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
         return 0;
     return (uint64_t)(uint32_t)high << 32 | low;
@@ -54,14 +50,14 @@ bool FileStream::seek(uint64_t absolutePosition)
         return false;
     LONG high = (LONG)(absolutePosition >> 32);
     SetLastError(NO_ERROR);
-    DWORD low = SetFilePointer(handle_, (LONG)(uint32_t)absolutePosition, &high, FILE_BEGIN);
+    DWORD low = SetFilePointer(handle_.get(), (LONG)(uint32_t)absolutePosition, &high, FILE_BEGIN);
     return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
 }
 
 uint32_t FileStream::write(const void* buffer, uint32_t count)
 {
     DWORD written = 0;
-    if (!handle_ || !WriteFile(handle_, buffer, count, &written, nullptr))
+    if (!handle_ || !WriteFile(handle_.get(), buffer, count, &written, nullptr))
         return 0;
     return written;
 }
@@ -69,7 +65,7 @@ uint32_t FileStream::write(const void* buffer, uint32_t count)
 uint32_t FileStream::read(void* buffer, uint32_t count)
 {
     DWORD got = 0;
-    if (!handle_ || !ReadFile(handle_, buffer, count, &got, nullptr))
+    if (!handle_ || !ReadFile(handle_.get(), buffer, count, &got, nullptr))
         return 0;
     return got;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "foundation/Win32.h"
+#include "foundation/ScopedHandle.h"
 #include "foundation/String.h"
 #include "foundation/TaggedObject.h"
 #include <cstdint>
@@ -18,8 +19,8 @@ public:
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 
-    bool isOpen() const { return handle_ != nullptr; }
-    HANDLE handle() const { return handle_; }       // null when the open failed
+    bool isOpen() const { return bool(handle_); }
+    HANDLE handle() const { return handle_.get(); }  // null when the open failed
     const String& path() const { return path_; }
 
     virtual uint64_t size();                        // 0 on failure
@@ -29,6 +30,6 @@ public:
     virtual uint32_t read(void* buffer, uint32_t count);          // bytes read, 0 on failure
 
 private:
-    HANDLE handle_;
+    ScopedKernelHandle handle_;
     String path_;
 };

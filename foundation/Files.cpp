@@ -1,4 +1,5 @@
 #include "foundation/Files.h"
+#include "foundation/ScopedHandle.h"
 #include "foundation/TextList.h"
 
 #include <vector>
@@ -21,11 +22,9 @@ bool findEntry(const String& path, WIN32_FIND_DATAA& data)
     // text file does.  No real name contains them.
     if (path.isEmpty() || !fitsAnsiLimit(path) || path.find("*") >= 0 || path.find("?") >= 0)
         return false;
-    HANDLE search = FindFirstFileA(path.c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
-        return false;
-    FindClose(search);
-    return true;
+    // Only the first entry's data is wanted; the search ends here.
+    const ScopedFindHandle search(FindFirstFileA(path.c_str(), &data));
+    return bool(search);
 }
 
 bool fileExists(const String& path, WIN32_FIND_DATAA* findData)
@@ -78,8 +77,8 @@ int listDirectory(const String& directory, TextList* directories, TextList* file
     if (!fitsAnsiLimit(folder, 1))
         return 0;
     WIN32_FIND_DATAA data;
-    HANDLE search = FindFirstFileA((folder + "*").c_str(), &data);
-    if (search == INVALID_HANDLE_VALUE)
+    ScopedFindHandle search(FindFirstFileA((folder + "*").c_str(), &data));
+    if (!search)
         return 0;
     const String prefix = withPrefix ? folder : String();
     do {
@@ -94,8 +93,7 @@ int listDirectory(const String& directory, TextList* directories, TextList* file
             list->insertSorted(entry);
         else
             list->add(entry);
-    } while (FindNextFileA(search, &data));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &data));
     return 1;
 }
 

@@ -1,36 +1,21 @@
 // Loading and saving text lists: the Windows half of TextList.
 #include "foundation/TextList.h"
 
+#include "foundation/ScopedHandle.h"
 #include "foundation/Win32.h"
-
-namespace {
-// Closes a handle on every way out of the load and save paths.
-class HandleCloser {
-public:
-    explicit HandleCloser(HANDLE h) : h_(h) {}
-    ~HandleCloser() {
-        if (h_ && h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    HandleCloser(const HandleCloser&) = delete;
-    HandleCloser& operator=(const HandleCloser&) = delete;
-    HANDLE get() const { return h_; }
-
-private:
-    HANDLE h_;
-};
-}
 
 int TextList::loadFile(const String& path) {
     clear();
-    HandleCloser file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return 0;
+    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
     DWORD size = GetFileSize(file.get(), nullptr);
     // An empty file cannot be mapped (CreateFileMapping refuses size 0), so
     // it fails here like a missing one.
     if (size == INVALID_FILE_SIZE || size == 0) return 0;
-    HandleCloser mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
-    if (!mapping.get()) return 0;
+    // The mapping fails with null, not INVALID_HANDLE_VALUE; the owner knows both.
+    ScopedKernelHandle mapping(CreateFileMappingA(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return 0;
     const void* view = MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0);
     if (!view) return 0;
     bool complete = parseText(static_cast<const char*>(view), size);
@@ -45,9 +30,9 @@ int TextList::loadFile(const String& path) {
 }
 
 int TextList::saveFile(const String& path) const {
-    HandleCloser file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return 0;
+    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return 0;
     static const char lineBreak[2] = {'\r', '\n'};
     unsigned n = count();
     for (unsigned i = 0; i < n; ++i) {

@@ -4,6 +4,7 @@
 #include "foundation/FileTime.h"
 #include "foundation/Files.h"
 #include "foundation/ForeignCallGuard.h"
+#include "foundation/ProcAddress.h"
 #include "foundation/Win32.h"
 #include "receiver/PluginHosts.h"
 
@@ -95,8 +96,7 @@ void loadAndAskPlugin(void* context)
     call.module = LoadLibraryExA(call.path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (call.module == nullptr)
         return;
-    ZqtPluginInit init = reinterpret_cast<ZqtPluginInit>(
-        reinterpret_cast<void*>(GetProcAddress(call.module, "zqtPluginInit")));
+    ZqtPluginInit init = procAddress<ZqtPluginInit>(call.module, "zqtPluginInit");
     if (init == nullptr)
         return;
     for (int k = 0; k < pluginHostCount; ++k) {

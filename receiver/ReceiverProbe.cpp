@@ -1,6 +1,7 @@
 #include "receiver/ReceiverProbe.h"
 
 #include "foundation/ForeignCallGuard.h"
+#include "foundation/ProcAddress.h"
 #include "foundation/TextList.h"
 #include "foundation/Win32.h"
 #include "receiver/EepromDecode.h"
@@ -93,20 +94,13 @@ typedef int(__stdcall* Export1)(intptr_t);
 typedef int(__stdcall* Export2)(intptr_t, intptr_t);
 typedef int(__stdcall* Export3)(intptr_t, intptr_t, intptr_t);
 
-// GetProcAddress knows no signatures; the cast goes through void (*)(),
-// which g++ accepts as the generic function pointer without a warning.
-template <typename Function>
-Function as(FARPROC proc) {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(proc));
-}
-
 void exportThunk(void* context) {
     ExportCall* call = static_cast<ExportCall*>(context);
     const intptr_t* a = call->arguments;
     switch (call->argumentCount) {
-    case 1: call->result = as<Export1>(call->proc)(a[0]); break;
-    case 2: call->result = as<Export2>(call->proc)(a[0], a[1]); break;
-    default: call->result = as<Export3>(call->proc)(a[0], a[1], a[2]); break;
+    case 1: call->result = functionCast<Export1>(call->proc)(a[0]); break;
+    case 2: call->result = functionCast<Export2>(call->proc)(a[0], a[1]); break;
+    default: call->result = functionCast<Export3>(call->proc)(a[0], a[1], a[2]); break;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "repair/FileOperations.h"
 
 #include "foundation/DynamicCalls.h"
+#include "foundation/ScopedHandle.h"
 
 namespace {
 
@@ -8,42 +9,28 @@ namespace {
 // should rewrite in memory.
 const DWORD kLargestFile = 16 * 1024 * 1024;
 
-class CloseOnExit {
-public:
-    explicit CloseOnExit(HANDLE h) : h_(h) {}
-    ~CloseOnExit() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    CloseOnExit(const CloseOnExit&) = delete;
-    CloseOnExit& operator=(const CloseOnExit&) = delete;
-
-private:
-    HANDLE h_;
-};
-
 }  // namespace
 
 FileOperations::ReadOutcome FileOperations::readWholeFile(const String& path, std::string& bytes) {
     bytes.clear();
     // Others may read along, but a file someone has open for writing is
     // refused: its bytes may be half written.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? fileMissing
                                                                                : fileUnreadable;
     }
-    CloseOnExit closer(file);
     DWORD high = 0;
-    const DWORD size = GetFileSize(file, &high);
+    const DWORD size = GetFileSize(file.get(), &high);
     if ((size == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) || high != 0 || size > kLargestFile)
         return fileUnreadable;
     bytes.resize(size);
     DWORD done = 0;
     while (done < size) {
         DWORD got = 0;
-        if (!ReadFile(file, &bytes[done], size - done, &got, nullptr) || got == 0) {
+        if (!ReadFile(file.get(), &bytes[done], size - done, &got, nullptr) || got == 0) {
             bytes.clear();
             return fileUnreadable;
         }
@@ -75,7 +62,8 @@ bool FileOperations::flush(HANDLE file) {
 }
 
 bool FileOperations::close(HANDLE file) {
-    return CloseHandle(file) != 0;
+    ScopedKernelHandle owned(file);
+    return owned.close();
 }
 
 bool FileOperations::canReplaceInOneStep() {
@@ -105,11 +93,13 @@ namespace {
 
 // Writes, flushes and closes the new file; the handle is closed on every path.
 bool writeNewFile(FileOperations& files, const String& path, const std::string& bytes) {
-    HANDLE file = files.openForWriting(path);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    bool ok = files.write(file, bytes.data(), (DWORD)bytes.size()) && files.flush(file);
+    ScopedKernelHandle file(files.openForWriting(path));
+    if (!file) return false;
+    bool ok = files.write(file.get(), bytes.data(), (DWORD)bytes.size()) && files.flush(file.get());
     // Closed even after a failed write, or the remove below would be refused.
-    if (!files.close(file)) ok = false;
+    // The close goes through `files` (a test fails it on purpose), which
+    // takes the handle over.
+    if (!files.close(file.release())) ok = false;
     return ok;
 }
 

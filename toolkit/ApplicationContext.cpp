@@ -1,6 +1,7 @@
 #include "toolkit/ApplicationContext.h"
 
 #include "foundation/CriticalSection.h"
+#include "foundation/ScopedHandle.h"
 #include "foundation/TaggedObject.h"
 
 #include "toolkit/CommandLine.h"
@@ -113,19 +114,18 @@ double ApplicationContext::elapsedMilliseconds() const {
 }
 
 void ApplicationContext::writeTraceLine(const char* line) {
-    HANDLE file = INVALID_HANDLE_VALUE;
+    ScopedKernelHandle file;
     // Another process (a viewer) may hold the log open for a moment.
     for (int attempt = 0; attempt <= 100; ++attempt) {
         if (attempt > 0) Sleep(10);
-        file = CreateFileA(logPath_, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) break;
+        file.reset(CreateFileA(logPath_, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) break;
     }
-    if (file == INVALID_HANDLE_VALUE) return;   // this line is lost, the next may get through
-    SetFilePointer(file, 0, nullptr, FILE_END);
+    if (!file) return;   // this line is lost, the next may get through
+    SetFilePointer(file.get(), 0, nullptr, FILE_END);
     DWORD written = 0;
-    WriteFile(file, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.get(), line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
 }
 
 void ApplicationContext::trace(const TaggedObject* object, int indentDelta, const char* format, ...) {

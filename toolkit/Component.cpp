@@ -534,20 +534,23 @@ void Component::moveFocus(bool backwards) {
 // ---------------------------------------------------------------- painting
 
 void Component::createBackBuffer(int width, int height) {
-    HDC screen = GetDC(nullptr);
-    bufferBitmap_ = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-    bufferDc_ = CreateCompatibleDC(screen);
-    ReleaseDC(nullptr, screen);
-    bufferDisplaced_ = bufferDc_ && bufferBitmap_ ? SelectObject(bufferDc_, bufferBitmap_) : nullptr;
+    {
+        WindowDc screen(nullptr);
+        bufferBitmap_.reset(
+            CreateCompatibleBitmap(screen.get(), width > 0 ? width : 1, height > 0 ? height : 1));
+        bufferDc_.reset(CreateCompatibleDC(screen.get()));
+    }
+    bufferDisplaced_ =
+        bufferDc_ && bufferBitmap_ ? SelectObject(bufferDc_.get(), bufferBitmap_.get()) : nullptr;
 }
 
 void Component::releaseBackBuffer() {
-    if (bufferDc_ && bufferDisplaced_) SelectObject(bufferDc_, bufferDisplaced_);
-    if (bufferBitmap_) DeleteObject(bufferBitmap_);
-    if (bufferDc_) DeleteDC(bufferDc_);
-    bufferBitmap_ = nullptr;
-    bufferDc_ = nullptr;
+    // The bitmap leaves the DC before it is deleted (DeleteObject refuses a
+    // selected bitmap), and the DC goes last.
+    if (bufferDc_ && bufferDisplaced_) SelectObject(bufferDc_.get(), bufferDisplaced_);
     bufferDisplaced_ = nullptr;
+    bufferBitmap_.reset();
+    bufferDc_.reset();
 }
 
 void Component::setDoubleBuffered(bool on) {
@@ -573,8 +576,8 @@ LRESULT Component::paintMessage(WPARAM wParam, LPARAM) {
     // Erase and paint into the back buffer through the normal handlers, then
     // copy it to the screen in one go: no flicker between the two.
     WindowDc dc(handle());
-    SendMessageA(handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(bufferDc_), 0);
-    SendMessageA(handle(), WM_PAINT, reinterpret_cast<WPARAM>(bufferDc_), 0);
+    SendMessageA(handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(bufferDc_.get()), 0);
+    SendMessageA(handle(), WM_PAINT, reinterpret_cast<WPARAM>(bufferDc_.get()), 0);
     if (dc) {
         // The edit class has CS_PARENTDC: its DC carries the parent's clip
         // region, so WS_CLIPCHILDREN does not keep the copy off the child
@@ -584,11 +587,11 @@ LRESULT Component::paintMessage(WPARAM wParam, LPARAM) {
         // buffer; copying over it would leave the caret's XOR state wrong and
         // its next blink a ghost.  Hidden while the copy runs, then back.
         const BOOL caretHidden = HideCaret(handle());
-        BitBlt(dc.get(), 0, 0, clientWidth_, clientHeight_, bufferDc_, 0, 0, SRCCOPY);
+        BitBlt(dc.get(), 0, 0, clientWidth_, clientHeight_, bufferDc_.get(), 0, 0, SRCCOPY);
         if (caretHidden) ShowCaret(handle());
     }
     ValidateRgn(handle(), nullptr);
-    SelectClipRgn(bufferDc_, nullptr);
+    SelectClipRgn(bufferDc_.get(), nullptr);
     return 0;
 }
 
@@ -712,7 +715,7 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_PAINT:
         return paintMessage(wParam, lParam);
     case WM_ERASEBKGND:
-        if (doubleBuffered_ && reinterpret_cast<HDC>(wParam) != bufferDc_) return 1;
+        if (doubleBuffered_ && reinterpret_cast<HDC>(wParam) != bufferDc_.get()) return 1;
         return eraseBackground(reinterpret_cast<HDC>(wParam));
     case WM_DESTROY:
         // Destroyed with its parent, the object learns of it only here, while

@@ -12,6 +12,8 @@
 #include "foundation/String.h"
 #include "foundation/Win32.h"
 #include "toolkit/Callback.h"
+#include "toolkit/GdiObject.h"
+#include "toolkit/MemoryDc.h"
 #include "toolkit/Window.h"
 
 class Component;
@@ -129,7 +131,7 @@ public:
 
     void setDoubleBuffered(bool on);
     bool isDoubleBuffered() const { return doubleBuffered_; }
-    HDC bufferDc() const { return bufferDc_; }
+    HDC bufferDc() const { return bufferDc_.get(); }
 
     // Shows the component and pumps messages until endModal() with a nonzero
     // result, WM_CLOSE (-1) or the application's quit flag.  The owner (or,
@@ -207,9 +209,10 @@ private:
     int textHeight_ = 0;
     int modalResult_ = 0;
     bool doubleBuffered_ = false;
-    HBITMAP bufferBitmap_ = nullptr;
-    HGDIOBJ bufferDisplaced_ = nullptr;
-    HDC bufferDc_ = nullptr;
+    // Owned; releaseBackBuffer() takes them apart in the order GDI needs.
+    ScopedBitmap bufferBitmap_;
+    HGDIOBJ bufferDisplaced_ = nullptr;   // the DC's stock bitmap, not ours
+    MemoryDc bufferDc_;
     int bufferWidth_ = 0;
     int bufferHeight_ = 0;
     bool inModalLoop_ = false;

@@ -2,13 +2,16 @@
 
 #include "foundation/DynamicCalls.h"
 #include "toolkit/ApplicationContext.h"
+#include "toolkit/GdiObject.h"
 #include "toolkit/Graphics.h"
+#include "toolkit/MemoryDc.h"
 #include "toolkit/ScopedSelection.h"
 #include "toolkit/TypeTags.h"
 #include "toolkit/WindowDc.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,31 +24,29 @@ constexpr int maxPanelText = 1024;
 // transparent colour.
 void maskedBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceWidth,
                int sourceHeight, COLORREF transparent) {
-    HDC maskDc = CreateCompatibleDC(source);
-    HBITMAP mask = CreateBitmap(sourceWidth, sourceHeight, 1, 1, nullptr);
+    // Declared before the selection below: the mask is out of its DC when it
+    // is deleted, and the DC goes last.
+    MemoryDc maskDc(CreateCompatibleDC(source));
+    ScopedBitmap mask(CreateBitmap(sourceWidth, sourceHeight, 1, 1, nullptr));
     if (!maskDc || !mask) {
-        if (mask) DeleteObject(mask);
-        if (maskDc) DeleteDC(maskDc);
         StretchBlt(target, x, y, width, height, source, 0, 0, sourceWidth, sourceHeight, SRCCOPY);
         return;
     }
     {
-        ScopedSelection selectMask(maskDc, mask);
+        ScopedSelection selectMask(maskDc.get(), mask.get());
         // Blitting colour to monochrome turns pixels of the background colour white.
         COLORREF oldBack = SetBkColor(source, transparent);
-        BitBlt(maskDc, 0, 0, sourceWidth, sourceHeight, source, 0, 0, SRCCOPY);
+        BitBlt(maskDc.get(), 0, 0, sourceWidth, sourceHeight, source, 0, 0, SRCCOPY);
         SetBkColor(source, oldBack);
         COLORREF oldText = SetTextColor(target, RGB(0, 0, 0));
         oldBack = SetBkColor(target, RGB(255, 255, 255));
         // Keep the target where the mask is white, then add the source where it is black.
         StretchBlt(target, x, y, width, height, source, 0, 0, sourceWidth, sourceHeight, SRCINVERT);
-        StretchBlt(target, x, y, width, height, maskDc, 0, 0, sourceWidth, sourceHeight, SRCAND);
+        StretchBlt(target, x, y, width, height, maskDc.get(), 0, 0, sourceWidth, sourceHeight, SRCAND);
         StretchBlt(target, x, y, width, height, source, 0, 0, sourceWidth, sourceHeight, SRCINVERT);
         SetTextColor(target, oldText);
         SetBkColor(target, oldBack);
     }
-    DeleteObject(mask);
-    DeleteDC(maskDc);
 }
 
 void transparentCopy(HDC target, int x, int y, int width, int height, HDC source, int sourceWidth,
@@ -203,48 +204,50 @@ void Panel::drawText(HDC dc, const RECT& rect, const char* text, int length) {
 
 BITMAP Panel::bitmapInfo() const {
     BITMAP info{};
-    if (bitmap_) GetObjectA(bitmap_, sizeof(info), &info);
+    if (bitmap_) GetObjectA(bitmap_.get(), sizeof(info), &info);
     return info;
 }
 
 void Panel::drawBitmap(HDC dc, const RECT& rect) {
     if (!bitmap_ || !bitmapDc_) return;
-    HBITMAP shown = (isEnabled() || !disabledBitmap_) ? bitmap_ : disabledBitmap_;
-    SelectObject(bitmapDc_, shown);
+    HBITMAP shown = (isEnabled() || !disabledBitmap_) ? bitmap_.get() : disabledBitmap_.get();
+    SelectObject(bitmapDc_.get(), shown);
     const BITMAP info = bitmapInfo();
     const int width = info.bmWidth;
     const int height = info.bmHeight;
     if (width <= 0 || height <= 0) return;
-    const COLORREF transparent = GetPixel(bitmapDc_, 0, 0);
+    const COLORREF transparent = GetPixel(bitmapDc_.get(), 0, 0);
 
     if (bitmapAlign_ == stretchBitmap) {
         transparentCopy(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                        bitmapDc_, width, height, transparent);
+                        bitmapDc_.get(), width, height, transparent);
         return;
     }
     if (!halfSizeBitmap_ || width < 2 || height < 2) {
         POINT place{width, height};
         align(rect, bitmapAlign_, place);
-        transparentCopy(dc, place.x, place.y, width, height, bitmapDc_, width, height, transparent);
+        transparentCopy(dc, place.x, place.y, width, height, bitmapDc_.get(), width, height, transparent);
         return;
     }
 
     // Half size, smoothed: compose the bitmap over the background at full
     // size, then average each 2 x 2 block.  Shrinking the composed image keeps
     // the edges of the transparent areas soft instead of jagged.
-    HDC work = CreateCompatibleDC(dc);
+    // Declared before the selections below, so each bitmap is out of the
+    // work DC again when it is deleted; the DC goes last.
+    MemoryDc work(CreateCompatibleDC(dc));
     uint32_t* full = nullptr;
     uint32_t* half = nullptr;
     const int halfWidth = width / 2;
     const int halfHeight = height / 2;
-    HBITMAP fullBitmap = createDib(dc, width, height, &full);
-    HBITMAP halfBitmap = createDib(dc, halfWidth, halfHeight, &half);
+    ScopedBitmap fullBitmap(createDib(dc, width, height, &full));
+    ScopedBitmap halfBitmap(createDib(dc, halfWidth, halfHeight, &half));
     if (work && fullBitmap && halfBitmap && full && half) {
         {
-            ScopedSelection select(work, fullBitmap);
+            ScopedSelection select(work.get(), fullBitmap.get());
             RECT all{0, 0, width, height};
-            fillBackground(work, all);
-            transparentCopy(work, 0, 0, width, height, bitmapDc_, width, height, transparent);
+            fillBackground(work.get(), all);
+            transparentCopy(work.get(), 0, 0, width, height, bitmapDc_.get(), width, height, transparent);
         }
         GdiFlush();
         for (int y = 0; y < halfHeight; ++y) {
@@ -262,25 +265,21 @@ void Panel::drawBitmap(HDC dc, const RECT& rect) {
         }
         POINT place{halfWidth, halfHeight};
         align(rect, bitmapAlign_, place);
-        ScopedSelection select(work, halfBitmap);
-        BitBlt(dc, place.x, place.y, halfWidth, halfHeight, work, 0, 0, SRCCOPY);
+        ScopedSelection select(work.get(), halfBitmap.get());
+        BitBlt(dc, place.x, place.y, halfWidth, halfHeight, work.get(), 0, 0, SRCCOPY);
     }
-    if (halfBitmap) DeleteObject(halfBitmap);
-    if (fullBitmap) DeleteObject(fullBitmap);
-    if (work) DeleteDC(work);
 }
 
 void Panel::releaseBitmaps() {
+    // Whichever bitmap the DC shows goes out with the stock one back in;
+    // only then can the bitmaps be deleted.
     if (bitmapDc_) {
-        if (displacedBitmap_) SelectObject(bitmapDc_, displacedBitmap_);
-        DeleteDC(bitmapDc_);
+        if (displacedBitmap_) SelectObject(bitmapDc_.get(), displacedBitmap_);
+        bitmapDc_.reset();
     }
-    if (bitmap_) DeleteObject(bitmap_);
-    if (disabledBitmap_) DeleteObject(disabledBitmap_);
-    bitmapDc_ = nullptr;
     displacedBitmap_ = nullptr;
-    bitmap_ = nullptr;
-    disabledBitmap_ = nullptr;
+    bitmap_.reset();
+    disabledBitmap_.reset();
 }
 
 void Panel::deriveDisabledBitmap() {
@@ -299,16 +298,16 @@ void Panel::deriveDisabledBitmap() {
     format.bmiHeader.biCompression = BI_RGB;
     std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
     WindowDc screen(nullptr);
-    if (!GetDIBits(screen.get(), bitmap_, 0, height, pixels.data(), &format, DIB_RGB_COLORS)) return;
+    if (!GetDIBits(screen.get(), bitmap_.get(), 0, height, pixels.data(), &format, DIB_RGB_COLORS)) return;
     const uint32_t transparent = pixels[0] & 0xFFFFFF;
     const COLORREF disabled = static_cast<COLORREF>(disabledTextColor());
     // DIB words are 0x00RRGGBB, COLORREF is 0x00BBGGRR.
     const uint32_t disabledWord = (GetRValue(disabled) << 16) | (GetGValue(disabled) << 8) |
                                   GetBValue(disabled);
     for (uint32_t& p : pixels) p = ((p & 0xFFFFFF) == transparent) ? 0 : disabledWord;
-    disabledBitmap_ = CreateCompatibleBitmap(screen.get(), width, height);
+    disabledBitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
     if (disabledBitmap_) {
-        SetDIBits(screen.get(), disabledBitmap_, 0, height, pixels.data(), &format, DIB_RGB_COLORS);
+        SetDIBits(screen.get(), disabledBitmap_.get(), 0, height, pixels.data(), &format, DIB_RGB_COLORS);
     }
 }
 
@@ -318,10 +317,10 @@ bool Panel::setBitmap(HBITMAP bitmap) {
         invalidate();
         return false;
     }
-    bitmap_ = bitmap;
+    bitmap_.reset(bitmap);
     deriveDisabledBitmap();
-    bitmapDc_ = CreateCompatibleDC(nullptr);
-    if (bitmapDc_) displacedBitmap_ = SelectObject(bitmapDc_, bitmap_);
+    bitmapDc_.reset(CreateCompatibleDC(nullptr));
+    if (bitmapDc_) displacedBitmap_ = SelectObject(bitmapDc_.get(), bitmap_.get());
     invalidate();
     return true;
 }
@@ -333,12 +332,12 @@ bool Panel::loadBitmap(const char* name, HINSTANCE instance) {
 
 bool Panel::loadDisabledBitmap(const char* name, HINSTANCE instance) {
     if (!instance || instance == applicationInstance()) instance = application().instance();
-    HBITMAP loaded = LoadBitmapA(instance, name);
+    ScopedBitmap loaded(LoadBitmapA(instance, name));
     if (!loaded) return false;
-    // The memory DC may hold the old disabled bitmap; put the normal one in first.
-    if (bitmapDc_ && bitmap_) SelectObject(bitmapDc_, bitmap_);
-    if (disabledBitmap_) DeleteObject(disabledBitmap_);
-    disabledBitmap_ = loaded;
+    // The memory DC may hold the old disabled bitmap; put the normal one in
+    // first, or deleting the old one below would fail.
+    if (bitmapDc_ && bitmap_) SelectObject(bitmapDc_.get(), bitmap_.get());
+    disabledBitmap_ = std::move(loaded);
     invalidate();
     return true;
 }

@@ -7,6 +7,8 @@
 #include "foundation/Win32.h"
 #include "toolkit/Callback.h"
 #include "toolkit/Component.h"
+#include "toolkit/GdiObject.h"
+#include "toolkit/MemoryDc.h"
 
 class Panel : public Component {
 public:
@@ -58,8 +60,8 @@ public:
     static HINSTANCE applicationInstance() { return reinterpret_cast<HINSTANCE>(-1); }
     // Takes ownership of a bitmap made by the program (tests, generated art).
     bool setBitmap(HBITMAP bitmap);
-    HBITMAP bitmap() const { return bitmap_; }
-    HBITMAP disabledBitmap() const { return disabledBitmap_; }
+    HBITMAP bitmap() const { return bitmap_.get(); }
+    HBITMAP disabledBitmap() const { return disabledBitmap_.get(); }
 
     // Resizes the panel to its text plus the frame.
     void fitToText();
@@ -85,10 +87,11 @@ private:
     unsigned textAlign_ = 0;
     unsigned bitmapAlign_ = 0;
     bool showFocus_ = false;
-    HBITMAP bitmap_ = nullptr;
-    HBITMAP disabledBitmap_ = nullptr;
-    HGDIOBJ displacedBitmap_ = nullptr;
-    HDC bitmapDc_ = nullptr;
+    // Owned; releaseBitmaps() takes them apart in the order GDI needs.
+    ScopedBitmap bitmap_;
+    ScopedBitmap disabledBitmap_;
+    HGDIOBJ displacedBitmap_ = nullptr;   // the DC's stock bitmap, not ours
+    MemoryDc bitmapDc_;
     bool sunkenFace_ = true;
     SIZE measuredText_{0, 0};
     bool halfSizeBitmap_ = true;

@@ -288,10 +288,9 @@ TEST(InstallationInventory, ReportSectionsInOrder)
     if (wow64) {
         // Only in the real 64-bit system folder, which a 32-bit process sees
         // only with redirection off.
-        setWow64FsRedirection(false);
+        Wow64RedirectionOff redirectionOff;
         nativeFile = systemFolder() + "\\znq8x64.dll";
         install.file(nativeFile);
-        setWow64FsRedirection(true);
     }
 
     // The plug-in paths as the program reads them, and the driver's steps
@@ -302,9 +301,8 @@ TEST(InstallationInventory, ReportSectionsInOrder)
     writeInstallationSteps(out, document.pluginRegistryPath(), document.pluginVariablePath(), systemFiles);
     const std::vector<std::string> lines = out.lines;
     if (wow64) {
-        setWow64FsRedirection(false);
+        Wow64RedirectionOff redirectionOff;
         DeleteFileA(nativeFile.c_str());
-        setWow64FsRedirection(true);
     }
 
     std::vector<std::string> headings;
