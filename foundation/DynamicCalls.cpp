@@ -1,6 +1,5 @@
 #include "foundation/DynamicCalls.h"
 #include "foundation/ProcAddress.h"
-#include "foundation/SystemQueries.h"
 
 #include <cstring>
 
@@ -115,7 +114,9 @@ HMODULE loadedSystemLibrary(const char* name) {
 DynamicCalls& table() {
     static DynamicCalls calls = [] {
         DynamicCalls c{};
-        const bool on9x = windows9xFamily();
+        // GetVersion's high bit marks the Windows 95/98/ME family (asked here
+        // directly: the system queries are built on this table).
+        const bool on9x = (GetVersion() & 0x80000000u) != 0;
         forEachEntry(c, [&](auto& slot, const char* name, Library library, FirstRelease first) {
             // Windows 95/98/ME export some NT functions as stubs that only fail.
             if (on9x && first.windows9x == First9x::never) return;
