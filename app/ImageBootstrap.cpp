@@ -22,7 +22,7 @@ char* q8ImageBase();
 unsigned q8SelfReferenceRva();
 const char* q8BootstrapNames();
 
-}  // extern "C"
+}   // extern "C"
 
 asm(R"(
     .text
@@ -202,7 +202,8 @@ public:
         IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt_);
         for (unsigned i = 0; i < count_ && i < maximumSections; ++i) {
             DWORD ignored;
-            if (previous_[i]) protect_(base_ + section[i].VirtualAddress, size(section[i]), previous_[i], &ignored);
+            if (previous_[i])
+                protect_(base_ + section[i].VirtualAddress, size(section[i]), previous_[i], &ignored);
         }
     }
 
@@ -278,7 +279,8 @@ bool processImports(char* base, IMAGE_NT_HEADERS32* nt, const KernelCalls* calls
             const DWORD name = *lookup;
             FARPROC function =
                 (name & IMAGE_ORDINAL_FLAG32)
-                    ? calls->getProcAddress(module, reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(name & 0xFFFF)))
+                    ? calls->getProcAddress(module,
+                                            reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(name & 0xFFFF)))
                     : calls->getProcAddress(module, base + name + 2);   // past the hint
             if (function)
                 *slot = reinterpret_cast<DWORD>(function);
@@ -289,7 +291,7 @@ bool processImports(char* base, IMAGE_NT_HEADERS32* nt, const KernelCalls* calls
     return complete;
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" bool bootstrapImage() {
     char* base = q8ImageBase();

@@ -41,7 +41,7 @@ const ButtonText buttonTexts[MainWindow::buttonCount] = {
     {"Help", "Help"},
 };
 
-}  // namespace
+}   // namespace
 
 MainWindow::MainWindow(bool silent)
     : Component("Q8 Diagnostics Tool", silent ? silentStyle : visibleStyle, 0, 0, 0, 700, 400, nullptr),
@@ -194,8 +194,8 @@ void MainWindow::enableReportButtons() {
 void MainWindow::getInfo(Button*) { generateReport(*document_); }
 
 void MainWindow::repairPluginPaths(Button*) {
-    const String text = repairPlatform_ ? repairPluginPath(*document_, *repairPlatform_)
-                                        : repairPluginPath(*document_);
+    const String text =
+        repairPlatform_ ? repairPluginPath(*document_, *repairPlatform_) : repairPluginPath(*document_);
     reportView_->showReport(text);
 }
 
@@ -250,9 +250,8 @@ void MainWindow::saveReportTo(const String& path) {
     if (writeReportFile(path)) return;
     const DWORD error = GetLastError();
     char reason[512] = "";
-    if (error == ERROR_SUCCESS ||
-        !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
-                        sizeof reason, nullptr))
+    if (error == ERROR_SUCCESS || !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                                  nullptr, error, 0, reason, sizeof reason, nullptr))
         lstrcatA(reason, "The file could not be written.");
     const String text = String("The report could not be saved to\n") + path + "\n\n" + reason;
     enterModal();

@@ -23,18 +23,26 @@ class TextWindow;
 class MainWindow : public Component, public ReportOwner {
 public:
     // Button order in the toolbar.
-    enum ButtonIndex { getInfoButton, repairButton, copyButton, saveButton, aboutButton, helpButton,
-                       buttonCount };
+    enum ButtonIndex {
+        getInfoButton,
+        repairButton,
+        copyButton,
+        saveButton,
+        aboutButton,
+        helpButton,
+        buttonCount
+    };
 
     // An ordinary resizable top-level window that never paints over its
     // children; shown at once unless silent.
-    static constexpr DWORD silentStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU |
-                                         WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+    static constexpr DWORD silentStyle = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION |
+                                         WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     static constexpr DWORD visibleStyle = silentStyle | WS_VISIBLE;
-    static constexpr DWORD toolbarStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
+    static constexpr DWORD toolbarStyle =
+        WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_TABSTOP;
     static constexpr DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP;
-    static constexpr DWORD memoStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_DLGFRAME |
-                                       WS_TABSTOP | ES_AUTOVSCROLL | ES_MULTILINE;
+    static constexpr DWORD memoStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN |
+                                       WS_DLGFRAME | WS_TABSTOP | ES_AUTOVSCROLL | ES_MULTILINE;
     static constexpr int iconResource = 104;
     static constexpr int saveDialogStructSize = 76;   // OPENFILENAMEA without the Windows 2000 fields
     // The system's path limit: a shorter buffer makes the dialog fail, with

@@ -9,15 +9,13 @@ namespace {
 
 // The capability records keep names in fixed arrays; bounded so that a name
 // that fills its array is not read past it.
-String boundedText(const char* text, size_t size) {
-    return String(text, strnlen(text, size));
-}
+String boundedText(const char* text, size_t size) { return String(text, strnlen(text, size)); }
 
-}  // namespace
+}   // namespace
 
 String deviceCapsLine(unsigned index, const char* productName, DWORD bracketed, DWORD angled) {
-    return String::decimal(index) + ": " + boundedText(productName, MAXPNAMELEN) + " [" + String::hex(bracketed) +
-           "] <" + String::decimal(angled) + ">";
+    return String::decimal(index) + ": " + boundedText(productName, MAXPNAMELEN) + " [" +
+           String::hex(bracketed) + "] <" + String::decimal(angled) + ">";
 }
 
 String deviceErrorLine(unsigned index, MMRESULT result) {
@@ -29,10 +27,8 @@ String codecSupportText(DWORD support) {
         DWORD flag;
         const char* text;
     } kFlags[] = {
-        {ACMDRIVERDETAILS_SUPPORTF_ASYNC, " ASYNC"},
-        {ACMDRIVERDETAILS_SUPPORTF_CODEC, " CODEC"},
-        {ACMDRIVERDETAILS_SUPPORTF_CONVERTER, " CONVERTER"},
-        {ACMDRIVERDETAILS_SUPPORTF_FILTER, " FILTER"},
+        {ACMDRIVERDETAILS_SUPPORTF_ASYNC, " ASYNC"},         {ACMDRIVERDETAILS_SUPPORTF_CODEC, " CODEC"},
+        {ACMDRIVERDETAILS_SUPPORTF_CONVERTER, " CONVERTER"}, {ACMDRIVERDETAILS_SUPPORTF_FILTER, " FILTER"},
         {ACMDRIVERDETAILS_SUPPORTF_DISABLED, " DISABLED"},
     };
     String text("  [");

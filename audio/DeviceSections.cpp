@@ -22,7 +22,8 @@ struct CodecContext {
 
 BOOL CALLBACK onFormatTag(HACMDRIVERID, LPACMFORMATTAGDETAILSA details, DWORD_PTR instance, DWORD) {
     auto* context = reinterpret_cast<CodecContext*>(instance);
-    context->out->writeLine(codecFormatTagLine(details->szFormatTag, details->dwFormatTag, details->cbFormatSize));
+    context->out->writeLine(
+        codecFormatTagLine(details->szFormatTag, details->dwFormatTag, details->cbFormatSize));
     return TRUE;
 }
 
@@ -62,7 +63,7 @@ BOOL CALLBACK onDriver(HACMDRIVERID driver, DWORD_PTR instance, DWORD support) {
     return TRUE;
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -82,7 +83,7 @@ DeviceCaps waveCaps(MMRESULT(WINAPI* query)(UINT_PTR, Caps*, UINT), unsigned ind
     return result;
 }
 
-}  // namespace
+}   // namespace
 
 DeviceCaps waveInCaps(unsigned index) { return waveCaps(waveInGetDevCapsA, index); }
 

@@ -8,7 +8,6 @@
 
 #include <mmsystem.h>
 
-
 // What one device's capability query gave: the result and, on success, the
 // name and the two numbers its line shows.
 struct DeviceCaps {

@@ -43,17 +43,13 @@ const TypeName kTypeNames[] = {
     {MIXERCONTROL_CONTROLTYPE_MILLITIME, " (milli-time)"},
 };
 
-String boundText(LONG bound) {
-    return String::hex((uint64_t)(int64_t)bound, 4);
-}
+String boundText(LONG bound) { return String::hex((uint64_t)(int64_t)bound, 4); }
 
 // Tenths as the report's fixed-point numbers: at most one decimal, "3.5",
 // "0", "-6" (no trailing ".0").
-String tenths(double value) {
-    return String::fixedPoint(value / 10.0, 0, 1);
-}
+String tenths(double value) { return String::fixedPoint(value / 10.0, 0, 1); }
 
-}  // namespace
+}   // namespace
 
 const char* mixerControlTypeText(DWORD controlType) {
     if ((controlType & MIXERCONTROL_CT_CLASS_MASK) == MIXERCONTROL_CT_CLASS_CUSTOM) return " (Custom)";
@@ -95,14 +91,22 @@ String mixerValueText(DWORD controlType, DWORD value) {
 
 const char* mixerOpenErrorText(MMRESULT result) {
     switch (result) {
-    case MMSYSERR_BADDEVICEID: return " - bad device ID";
-    case MMSYSERR_ALLOCATED: return " - totally allocated";
-    case MMSYSERR_INVALHANDLE: return " - invalid handle";
-    case MMSYSERR_NODRIVER: return " - device unavailable";
-    case MMSYSERR_NOMEM: return " - unable to allocate resources";
-    case MMSYSERR_INVALFLAG: return " - invalid flags";
-    case MMSYSERR_INVALPARAM: return " - invalid open parameter";
-    default: return nullptr;
+    case MMSYSERR_BADDEVICEID:
+        return " - bad device ID";
+    case MMSYSERR_ALLOCATED:
+        return " - totally allocated";
+    case MMSYSERR_INVALHANDLE:
+        return " - invalid handle";
+    case MMSYSERR_NODRIVER:
+        return " - device unavailable";
+    case MMSYSERR_NOMEM:
+        return " - unable to allocate resources";
+    case MMSYSERR_INVALFLAG:
+        return " - invalid flags";
+    case MMSYSERR_INVALPARAM:
+        return " - invalid open parameter";
+    default:
+        return nullptr;
     }
 }
 

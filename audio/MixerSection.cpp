@@ -12,13 +12,9 @@ namespace {
 // trusted with an allocation that could wrap or exhaust the address space.
 constexpr uint64_t kMaximumEntries = 0x10000;
 
-String fieldText(const char* field, size_t size) {
-    return String(field, strnlen(field, size));
-}
+String fieldText(const char* field, size_t size) { return String(field, strnlen(field, size)); }
 
-HMIXEROBJ object(HMIXER mixer) {
-    return reinterpret_cast<HMIXEROBJ>(mixer);
-}
+HMIXEROBJ object(HMIXER mixer) { return reinterpret_cast<HMIXEROBJ>(mixer); }
 
 bool readControls(const MixerCalls& calls, HMIXER mixer, const MIXERLINEA& line,
                   std::vector<MIXERCONTROLA>& controls) {
@@ -61,7 +57,8 @@ void describeControl(LineWriter& out, const MixerCalls& calls, HMIXER mixer, con
     details.cChannels = channels;
     // For a multiple-item control cMultipleItems says how many items per
     // channel the buffer holds; for the others it must be zero.
-    details.cMultipleItems = (control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.cMultipleItems : 0;
+    details.cMultipleItems =
+        (control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.cMultipleItems : 0;
 
     std::vector<MIXERCONTROLDETAILS_LISTTEXTA> texts(values + 1);
     details.cbDetails = sizeof(MIXERCONTROLDETAILS_LISTTEXTA);   // 72 bytes
@@ -84,7 +81,8 @@ void describeControl(LineWriter& out, const MixerCalls& calls, HMIXER mixer, con
         return;
     }
     text += ", setting: [";
-    for (size_t k = 0; k < values; ++k) text += String(" ") + mixerValueText(control.dwControlType, settings[k]);
+    for (size_t k = 0; k < values; ++k)
+        text += String(" ") + mixerValueText(control.dwControlType, settings[k]);
     text += " ]";
     out.writeLine(text);
 }
@@ -100,11 +98,13 @@ void listDestinations(LineWriter& out, const MixerCalls& calls, HMIXER mixer, DW
         std::memset(&destination, 0, sizeof destination);
         destination.cbStruct = sizeof destination;
         destination.dwDestination = d;
-        if (calls.getLineInfo(object(mixer), &destination, MIXER_GETLINEINFOF_DESTINATION) != MMSYSERR_NOERROR)
+        if (calls.getLineInfo(object(mixer), &destination, MIXER_GETLINEINFOF_DESTINATION) !=
+            MMSYSERR_NOERROR)
             continue;
         out.writeLine(String(' ', 6) + fieldText(destination.szName, MIXER_LONG_NAME_CHARS));
         std::vector<MIXERCONTROLA> controls;
-        if (readControls(calls, mixer, destination, controls)) describeControls(out, calls, mixer, destination, controls);
+        if (readControls(calls, mixer, destination, controls))
+            describeControls(out, calls, mixer, destination, controls);
 
         for (DWORD s = 0; s < destination.cConnections; ++s) {
             MIXERLINEA source;
@@ -112,7 +112,8 @@ void listDestinations(LineWriter& out, const MixerCalls& calls, HMIXER mixer, DW
             source.cbStruct = sizeof source;
             source.dwDestination = d;
             source.dwSource = s;
-            if (calls.getLineInfo(object(mixer), &source, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR) continue;
+            if (calls.getLineInfo(object(mixer), &source, MIXER_GETLINEINFOF_SOURCE) != MMSYSERR_NOERROR)
+                continue;
             if (!readControls(calls, mixer, source, controls)) continue;
             out.writeLine(String(' ', 9) + fieldText(source.szName, MIXER_LONG_NAME_CHARS));
             describeControls(out, calls, mixer, source, controls);
@@ -120,11 +121,11 @@ void listDestinations(LineWriter& out, const MixerCalls& calls, HMIXER mixer, DW
     }
 }
 
-}  // namespace
+}   // namespace
 
 const MixerCalls& winmmMixerCalls() {
-    static const MixerCalls calls = {mixerGetNumDevs,       mixerOpen,          mixerClose,
-                                     mixerGetDevCapsA,      mixerGetLineInfoA,  mixerGetLineControlsA,
+    static const MixerCalls calls = {mixerGetNumDevs,        mixerOpen,         mixerClose,
+                                     mixerGetDevCapsA,       mixerGetLineInfoA, mixerGetLineControlsA,
                                      mixerGetControlDetailsA};
     return calls;
 }

@@ -7,7 +7,6 @@
 
 #include <mmsystem.h>
 
-
 // The mixer functions the section calls.  The program uses winmm's; tests put
 // in their own to produce failures no real driver gives on demand.
 struct MixerCalls {

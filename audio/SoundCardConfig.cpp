@@ -18,7 +18,7 @@ private:
     FileStream& stream_;
 };
 
-}  // namespace
+}   // namespace
 
 void writeSoundCardLines(LineWriter& out, const String& folder) {
     // Shared for writing too: the receiver software may hold the file open

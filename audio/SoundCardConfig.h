@@ -15,4 +15,3 @@ void writeSoundCardLines(LineWriter& out, const String& folder);
 // names another folder than the variable.
 void writeSoundCardFolders(LineWriter& out, const String& documentsFolder, const String& variablePath,
                            const String& registryPath);
-

@@ -29,7 +29,7 @@ size_t readFully(RecordByteSource& source, void* buffer, size_t length) {
     return total;
 }
 
-}  // namespace
+}   // namespace
 
 String soundCardReceiverLabel(uint32_t key) {
     if (key == kDemoReceiverKey) return String("**demo**");

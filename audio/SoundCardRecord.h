@@ -13,16 +13,16 @@
 // The record key that stands for the demo receiver instead of a serial number.
 constexpr uint32_t kDemoReceiverKey = 0x9996EE9Au;
 
-constexpr size_t kSoundCardHeaderSize = 8;     // key + data length
-constexpr size_t kSoundCardDataSize = 128;     // three name fields
+constexpr size_t kSoundCardHeaderSize = 8;   // key + data length
+constexpr size_t kSoundCardDataSize = 128;   // three name fields
 constexpr size_t kSoundCardRecordSize = kSoundCardHeaderSize + kSoundCardDataSize;
 
 struct SoundCardRecord {
     uint32_t key = 0;
     uint32_t dataLength = 0;
-    String waveDevice;     // 32-byte field
-    String mixerDevice;    // 32-byte field
-    String mixerLine;      // 64-byte field
+    String waveDevice;    // 32-byte field
+    String mixerDevice;   // 32-byte field
+    String mixerLine;     // 64-byte field
 };
 
 // Eight characters from the key's nibbles; "**demo**" for the demo key.

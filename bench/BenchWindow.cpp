@@ -60,7 +60,7 @@ bool memoLine(HWND memo, int line, char* buffer, WORD size) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "point") == 0) {
@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
             SendMessageTimeoutA(memo, EM_GETLINECOUNT, 0, 0, SMTO_BLOCK, 10000, &lines);
             // The last line is the empty one after the time line's CR LF.
             for (int l = int(lines) - 1; l >= 0 && l >= int(lines) - 3; --l) {
-                if (memoLine(memo, l, line, sizeof line) && std::strncmp(line, label, std::strlen(label)) == 0) {
+                if (memoLine(memo, l, line, sizeof line) &&
+                    std::strncmp(line, label, std::strlen(label)) == 0) {
                     std::printf("%s %lu %.3f\n", line + std::strlen(label), (unsigned long)lines, wall);
                     return 0;
                 }

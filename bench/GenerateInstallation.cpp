@@ -45,7 +45,8 @@ std::vector<std::string> templatesMatching(const std::string& folder, const char
     HANDLE search = FindFirstFileA((folder + "\\" + pattern).c_str(), &data);
     if (search == INVALID_HANDLE_VALUE) return found;
     do {
-        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) found.push_back(folder + "\\" + data.cFileName);
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            found.push_back(folder + "\\" + data.cFileName);
     } while (FindNextFileA(search, &data));
     FindClose(search);
     return found;
@@ -58,19 +59,21 @@ std::string numbered(const char* stem, unsigned number, const char* extension) {
 }
 
 bool writeData(const std::string& path, unsigned size, Random& random) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     std::string text;
     text.reserve(size);
-    static const char* const words[] = {"Frequency", "=", "9420000", "Mode", "AM", "Bandwidth",
-                                        "6000", "AGC", "Slow", ";", "Memory", "\r\n"};
+    static const char* const words[] = {"Frequency", "=",   "9420000", "Mode", "AM",     "Bandwidth",
+                                        "6000",      "AGC", "Slow",    ";",    "Memory", "\r\n"};
     while (text.size() < size) {
         text += words[random.next(12)];
         text += ' ';
     }
     text.resize(size);
     DWORD written = 0;
-    const bool ok = WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
+    const bool ok =
+        WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr) && written == text.size();
     CloseHandle(file);
     return ok;
 }
@@ -80,7 +83,7 @@ bool placeImage(const std::string& source, const std::string& target, bool copy)
     return CopyFileA(source.c_str(), target.c_str(), TRUE) != 0;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -95,7 +98,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> programs = templatesMatching(templates, "program*.exe");
     const std::vector<std::string> plain = templatesMatching(templates, "plain*.dll");
     if (plugins.empty() || libraries.empty() || programs.empty() || plain.empty()) {
-        std::fprintf(stderr, "bench-generate: %s lacks plugin*.dll, library*.dll, program*.exe or plain*.dll\n",
+        std::fprintf(stderr,
+                     "bench-generate: %s lacks plugin*.dll, library*.dll, program*.exe or plain*.dll\n",
                      templates.c_str());
         return 1;
     }
@@ -104,10 +108,11 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    static const char* const folderNames[] = {"Plugins", "Presets", "Skins", "Bands", "Memories", "Logs",
-                                              "Recordings", "Help", "Lang", "Filters", "Scopes", "Data"};
+    static const char* const folderNames[] = {"Plugins",  "Presets", "Skins",      "Bands",
+                                              "Memories", "Logs",    "Recordings", "Help",
+                                              "Lang",     "Filters", "Scopes",     "Data"};
     static const char* const dataKinds[][2] = {{"Settings", ".ini"}, {"Memories", ".csv"}, {"ReadMe", ".txt"},
-                                               {"Session", ".log"}, {"Band", ".dat"}, {"Clip", ".wav"}};
+                                               {"Session", ".log"},  {"Band", ".dat"},     {"Clip", ".wav"}};
     Random random;
     std::deque<std::string> folders{root};
     unsigned made = 0, folderCount = 1;
@@ -137,7 +142,8 @@ int main(int argc, char** argv) {
                 ++counts[3];
             } else {
                 const auto& data = dataKinds[random.next(6)];
-                ok = writeData(folder + "\\" + numbered(data[0], made, data[1]), 100 + random.next(16284), random);
+                ok = writeData(folder + "\\" + numbered(data[0], made, data[1]), 100 + random.next(16284),
+                               random);
                 ++counts[4];
             }
             if (!ok) {
@@ -150,16 +156,19 @@ int main(int argc, char** argv) {
         // deeper as it grows, as a long-used installation does.
         const unsigned children = 3 + random.next(3);
         for (unsigned c = 0; c < children && made < total; ++c) {
-            const std::string child = folder + "\\" + numbered(folderNames[random.next(12)], folderCount++, "");
+            const std::string child =
+                folder + "\\" + numbered(folderNames[random.next(12)], folderCount++, "");
             if (!CreateDirectoryA(child.c_str(), nullptr)) {
-                std::fprintf(stderr, "bench-generate: cannot make %s (error %lu)\n", child.c_str(), GetLastError());
+                std::fprintf(stderr, "bench-generate: cannot make %s (error %lu)\n", child.c_str(),
+                             GetLastError());
                 return 1;
             }
             folders.push_back(child);
         }
     }
-    std::printf("%u files in %u folders: %u plug-ins, %u versioned libraries, %u programs, "
-                "%u plain libraries, %u data files\n",
-                made, folderCount, counts[0], counts[1], counts[2], counts[3], counts[4]);
+    std::printf(
+        "%u files in %u folders: %u plug-ins, %u versioned libraries, %u programs, "
+        "%u plain libraries, %u data files\n",
+        made, folderCount, counts[0], counts[1], counts[2], counts[3], counts[4]);
     return 0;
 }

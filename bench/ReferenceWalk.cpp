@@ -22,7 +22,7 @@ namespace {
 
 typedef int(__stdcall* PluginInit)(int, const char*, char*, int);
 const char* const hostTexts[6] = {"ZNQ8 Receiver Control", "ZNQ8 Spectrum Scope", "ZNQ8 Scanner",
-                                  "ZNQ8 Recorder", "Q8 Remote Server", "Q8diag"};
+                                  "ZNQ8 Recorder",         "Q8 Remote Server",    "Q8diag"};
 
 unsigned files = 0, plugins = 0;
 
@@ -46,15 +46,16 @@ bool exportsPluginInit(const std::string& path) {
     const DWORD size = GetFileSize(file, nullptr);
     bool found = false;
     HANDLE mapping = size >= 64 ? CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr;
-    const BYTE* base = mapping ? static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
+    const BYTE* base =
+        mapping ? static_cast<const BYTE*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) : nullptr;
     if (base) {
         auto fits = [size](DWORD offset, DWORD length) { return offset <= size && length <= size - offset; };
         const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
         const DWORD ntOffset = DWORD(dos->e_lfanew);
         if (dos->e_magic == IMAGE_DOS_SIGNATURE && fits(ntOffset, sizeof(IMAGE_NT_HEADERS32))) {
             const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + ntOffset);
-            const DWORD sectionsAt = ntOffset + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) +
-                                     nt->FileHeader.SizeOfOptionalHeader;
+            const DWORD sectionsAt =
+                ntOffset + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt->FileHeader.SizeOfOptionalHeader;
             const unsigned sectionCount = nt->FileHeader.NumberOfSections;
             if (nt->Signature == IMAGE_NT_SIGNATURE && nt->OptionalHeader.NumberOfRvaAndSizes > 0 &&
                 fits(sectionsAt, sectionCount * sizeof(IMAGE_SECTION_HEADER))) {
@@ -75,7 +76,8 @@ bool exportsPluginInit(const std::string& path) {
                     fits(at, sizeof(IMAGE_EXPORT_DIRECTORY))) {
                     const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + at);
                     DWORD names = 0;
-                    if (fileOffset(exports->AddressOfNames, names) && fits(names, exports->NumberOfNames * 4)) {
+                    if (fileOffset(exports->AddressOfNames, names) &&
+                        fits(names, exports->NumberOfNames * 4)) {
                         for (DWORD i = 0; i < exports->NumberOfNames && !found; ++i) {
                             DWORD name = 0;
                             const DWORD rva = reinterpret_cast<const DWORD*>(base + names)[i];
@@ -150,8 +152,10 @@ void walk(const std::string& directory, int indent, const char* logFile) {
     std::vector<std::string> names;
     do {
         if (data.cFileName[0] == '.') continue;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) folders.push_back(data.cFileName);
-        else names.push_back(data.cFileName);
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            folders.push_back(data.cFileName);
+        else
+            names.push_back(data.cFileName);
     } while (FindNextFileA(search, &data));
     FindClose(search);
     for (const std::string& name : names)
@@ -159,7 +163,7 @@ void walk(const std::string& directory, int indent, const char* logFile) {
     for (const std::string& folder : folders) walk(directory + "\\" + folder, indent + 5, logFile);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -170,6 +174,7 @@ int main(int argc, char** argv) {
     SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     const DWORD start = GetTickCount();
     walk(argv[1], 0, argv[2]);
-    std::printf("%u files, %u plug-ins answered, %.3f s\n", files, plugins, (GetTickCount() - start) / 1000.0);
+    std::printf("%u files, %u plug-ins answered, %.3f s\n", files, plugins,
+                (GetTickCount() - start) / 1000.0);
     return 0;
 }

@@ -34,6 +34,6 @@ private:
     std::atomic<bool> notified_{false};
 };
 
-}  // namespace internal
-}  // namespace testing
+}   // namespace internal
+}   // namespace testing
 #endif

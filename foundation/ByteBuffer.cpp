@@ -12,8 +12,7 @@ bool ByteBuffer::allocationFailureSimulated() { return allocationFails; }
 
 ByteBuffer::ByteBuffer() = default;
 
-ByteBuffer::ByteBuffer(uint32_t initial, uint32_t maximum)
-    : maxCapacity_(maximum), minCapacity_(initial) {
+ByteBuffer::ByteBuffer(uint32_t initial, uint32_t maximum) : maxCapacity_(maximum), minCapacity_(initial) {
     data_ = static_cast<uint8_t*>(std::malloc(initial));
     // A failed first allocation leaves an empty buffer that may still grow
     // later; claiming the capacity would let callers write through null.

@@ -38,7 +38,7 @@ public:
     virtual uint32_t size() const;
     virtual uint32_t maxCapacity() const;
     virtual uint32_t capacity() const;
-    virtual uint32_t freeSpace() const;               // capacity - size
+    virtual uint32_t freeSpace() const;   // capacity - size
 
     uint8_t* data() const { return data_; }
     uint32_t minCapacity() const { return minCapacity_; }

@@ -7,10 +7,8 @@ static_assert(sizeof(CRITICAL_SECTION) <= CriticalSection::storageSize,
               "CriticalSection storage too small for CRITICAL_SECTION");
 
 namespace {
-CRITICAL_SECTION* section(unsigned char* storage) {
-    return reinterpret_cast<CRITICAL_SECTION*>(storage);
-}
-}
+CRITICAL_SECTION* section(unsigned char* storage) { return reinterpret_cast<CRITICAL_SECTION*>(storage); }
+}   // namespace
 
 // InitializeCriticalSection cannot fail on NT; on Windows 95 it may raise a
 // structured exception in low memory, which is as fatal as any other

@@ -14,7 +14,7 @@ namespace {
 std::recursive_mutex* mutexIn(unsigned char* storage) {
     return std::launder(reinterpret_cast<std::recursive_mutex*>(storage));
 }
-}
+}   // namespace
 
 CriticalSection::CriticalSection() { new (storage_) std::recursive_mutex(); }
 CriticalSection::~CriticalSection() { mutexIn(storage_)->~recursive_mutex(); }

@@ -29,7 +29,8 @@ void forEachEntry(DynamicCalls& c, Visit&& visit) {
     visit(c.wow64EnableWow64FsRedirection, "Wow64EnableWow64FsRedirection", k,
           FirstRelease{First9x::never, FirstNt::server2003});
     visit(c.getNativeSystemInfo, "GetNativeSystemInfo", k, FirstRelease{First9x::never, FirstNt::xp});
-    visit(c.getSystemWow64DirectoryA, "GetSystemWow64DirectoryA", k, FirstRelease{First9x::never, FirstNt::xp});
+    visit(c.getSystemWow64DirectoryA, "GetSystemWow64DirectoryA", k,
+          FirstRelease{First9x::never, FirstNt::xp});
     visit(c.getLongPathNameA, "GetLongPathNameA", k, FirstRelease{First9x::win98, FirstNt::win2000});
     // XP SP1.
     visit(c.setDllDirectoryA, "SetDllDirectoryA", k, FirstRelease{First9x::never, FirstNt::xp});
@@ -47,7 +48,8 @@ void forEachEntry(DynamicCalls& c, Visit&& visit) {
     visit(c.shGetFolderPathA, "SHGetFolderPathA", Library::shellFolders,
           FirstRelease{First9x::winMe, FirstNt::win2000});
     // msimg32.dll came with Windows 98 and 2000.
-    visit(c.transparentBlt, "TransparentBlt", Library::msimg32, FirstRelease{First9x::win98, FirstNt::win2000});
+    visit(c.transparentBlt, "TransparentBlt", Library::msimg32,
+          FirstRelease{First9x::win98, FirstNt::win2000});
     // comctl32.dll 4.70 (Internet Explorer 3): Windows 98 and 2000 have it,
     // Windows 95 and NT 4.0 only where a later setup brought it.
     visit(c.initCommonControlsEx, "InitCommonControlsEx", Library::comctl32,
@@ -145,15 +147,11 @@ DynamicCalls& table() {
     return calls;
 }
 
-}  // namespace
+}   // namespace
 
-const DynamicCalls& dynamicCalls() {
-    return table();
-}
+const DynamicCalls& dynamicCalls() { return table(); }
 
-DynamicCalls& dynamicCallsForTesting() {
-    return table();
-}
+DynamicCalls& dynamicCallsForTesting() { return table(); }
 
 bool hideCallsMissingOn(DynamicCalls& calls, const char* windows) {
     Release release;

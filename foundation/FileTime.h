@@ -14,7 +14,7 @@ public:
     // 1 January 2000, 00:00, the reference for whole seconds.
     static const uint64_t year2000 = 0x01BF53EB256D4000ULL;
 
-    FileTime();                                   // now, local time
+    FileTime();   // now, local time
     FileTime(uint32_t low, uint32_t high);
     explicit FileTime(const FILETIME& time);
 
@@ -30,8 +30,8 @@ public:
     bool fromSystemTime(const SYSTEMTIME& time);
     bool equals(uint32_t low, uint32_t high) const { return low_ == low && high_ == high; }
     bool equals(const FileTime& other) const { return equals(other.low_, other.high_); }
-    bool toLocal();                               // FileTimeToLocalFileTime in place
-    bool toUniversal();                           // LocalFileTimeToFileTime in place
+    bool toLocal();       // FileTimeToLocalFileTime in place
+    bool toUniversal();   // LocalFileTimeToFileTime in place
 
     // GetTimeFormatA / GetDateFormatA with the user's locale; a null format is
     // the user's default time format / short date format.  "" when the call
@@ -45,7 +45,10 @@ public:
     FileTime dayStart(bool toMidnight) const;
 
 private:
-    void setValue(uint64_t value) { low_ = (uint32_t)value; high_ = (uint32_t)(value >> 32); }
+    void setValue(uint64_t value) {
+        low_ = (uint32_t)value;
+        high_ = (uint32_t)(value >> 32);
+    }
     uint32_t low_;
     uint32_t high_;
 };

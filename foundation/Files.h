@@ -33,8 +33,8 @@ bool createDirectoryPath(const String& path);
 // puts them in with the list's sorted insert, else in the order the file
 // system returns them.  1 when the directory could be searched, else 0 (the
 // lists are then unchanged).
-int listDirectory(const String& directory, TextList* directories, TextList* files,
-                  bool withPrefix, bool sorted);
+int listDirectory(const String& directory, TextList* directories, TextList* files, bool withPrefix,
+                  bool sorted);
 // Full paths of all files below directory (not the directories), appended or
 // sorted-inserted into files; sub-directories are searched in listing order.
 void findFilesRecursively(const String& directory, TextList& files, bool sorted);

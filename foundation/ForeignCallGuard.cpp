@@ -38,28 +38,26 @@ struct GuardFrame {
     unsigned long fpuControlWord;
 };
 
-} // namespace
+}   // namespace
 
 extern "C" {
 // Assembly below.  cdecl, so their names carry one leading underscore.
 int q8GuardedCall(void (*fn)(void*), void* context, unsigned long* code);
 void q8GuardUnwind(void* targetFrame, EXCEPTION_RECORD* record);
 [[noreturn]] void q8GuardResume(GuardFrame* frame);
-EXCEPTION_DISPOSITION q8GuardHandler(EXCEPTION_RECORD* record, void* establisherFrame,
-                                     CONTEXT* contextRecord, void* dispatcherContext);
+EXCEPTION_DISPOSITION q8GuardHandler(EXCEPTION_RECORD* record, void* establisherFrame, CONTEXT* contextRecord,
+                                     void* dispatcherContext);
 }
 
 // Called by the system's dispatcher (cdecl, four arguments) for an exception
 // that no newer frame handled, and again with EXCEPTION_UNWINDING when some
 // older frame unwinds past us (then there is nothing to clean up).
-extern "C" EXCEPTION_DISPOSITION q8GuardHandler(EXCEPTION_RECORD* record, void* establisherFrame,
-                                                CONTEXT*, void*)
-{
+extern "C" EXCEPTION_DISPOSITION q8GuardHandler(EXCEPTION_RECORD* record, void* establisherFrame, CONTEXT*,
+                                                void*) {
     if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND))
         return ExceptionContinueSearch;
     GuardFrame* frame = static_cast<GuardFrame*>(establisherFrame);
-    if (frame->code)
-        *frame->code = record->ExceptionCode;
+    if (frame->code) *frame->code = record->ExceptionCode;
     q8GuardUnwind(frame, record);
     q8GuardResume(frame);
 }
@@ -76,26 +74,26 @@ __asm__(
     "_q8GuardedCall:\n"
     "    push ebp\n"
     "    mov ebp, esp\n"
-    "    push ebx\n"                        // callee-saved registers: the
-    "    push esi\n"                        // foreign code may leave them in any
-    "    push edi\n"                        // state when it faults
+    "    push ebx\n"   // callee-saved registers: the
+    "    push esi\n"   // foreign code may leave them in any
+    "    push edi\n"   // state when it faults
     "    sub esp, 4\n"
-    "    fnstcw word ptr [esp]\n"           // frame+16: x87 control word
-    "    push dword ptr [ebp+16]\n"         // frame+12: code
-    "    push ebp\n"                        // frame+8:  ebp to resume with
-    "    push offset _q8GuardHandler\n"     // frame+4:  handler
-    "    push dword ptr fs:[0]\n"           // frame+0:  next
-    "    mov dword ptr fs:[0], esp\n"       // link the frame (ebp-32)
+    "    fnstcw word ptr [esp]\n"         // frame+16: x87 control word
+    "    push dword ptr [ebp+16]\n"       // frame+12: code
+    "    push ebp\n"                      // frame+8:  ebp to resume with
+    "    push offset _q8GuardHandler\n"   // frame+4:  handler
+    "    push dword ptr fs:[0]\n"         // frame+0:  next
+    "    mov dword ptr fs:[0], esp\n"     // link the frame (ebp-32)
     "    push dword ptr [ebp+12]\n"
     "    call dword ptr [ebp+8]\n"
-    "    lea esp, [ebp-32]\n"               // also right if fn popped its argument
+    "    lea esp, [ebp-32]\n"   // also right if fn popped its argument
     "    mov eax, dword ptr [esp]\n"
-    "    mov dword ptr fs:[0], eax\n"       // unlink
+    "    mov dword ptr fs:[0], eax\n"   // unlink
     "    mov eax, 1\n"
     "    jmp 1f\n"
     ".globl _q8GuardResumePoint\n"
-    "_q8GuardResumePoint:\n"                // from q8GuardResume: ebp restored,
-    "    xor eax, eax\n"                    // frame already unlinked
+    "_q8GuardResumePoint:\n"   // from q8GuardResume: ebp restored,
+    "    xor eax, eax\n"       // frame already unlinked
     "1:\n"
     "    lea esp, [ebp-12]\n"
     "    pop edi\n"
@@ -116,9 +114,9 @@ __asm__(
     "    push ebx\n"
     "    push esi\n"
     "    push edi\n"
-    "    mov eax, dword ptr [esp+24]\n"     // record
-    "    mov ecx, dword ptr [esp+20]\n"     // target frame
-    "    push 0\n"                          // return value
+    "    mov eax, dword ptr [esp+24]\n"   // record
+    "    mov ecx, dword ptr [esp+20]\n"   // target frame
+    "    push 0\n"                        // return value
     "    push eax\n"
     "    push offset 2f\n"
     "    push ecx\n"
@@ -146,9 +144,7 @@ __asm__(
     "    jmp _q8GuardResumePoint\n"
     ".att_syntax prefix\n");
 
-bool callGuarded(void (*fn)(void* context), void* context, unsigned long* exceptionCode)
-{
-    if (exceptionCode)
-        *exceptionCode = 0;
+bool callGuarded(void (*fn)(void* context), void* context, unsigned long* exceptionCode) {
+    if (exceptionCode) *exceptionCode = 0;
     return q8GuardedCall(fn, context, exceptionCode) != 0;
 }

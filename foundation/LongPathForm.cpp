@@ -22,7 +22,7 @@ size_t rootLength(const String& path) {
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 String buildLongPathForm(const String& path, PathNameLookup& lookup) {
     if (path.isEmpty() || path.find("*") >= 0 || path.find("?") >= 0) return String();

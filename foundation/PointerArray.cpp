@@ -7,7 +7,7 @@ uint32_t entryBytes(uint32_t count) {
     uint64_t bytes = uint64_t(count) * PointerArray::entrySize;
     return bytes > UINT32_MAX ? UINT32_MAX : uint32_t(bytes);
 }
-}
+}   // namespace
 
 PointerArray::PointerArray(uint32_t initialCount, uint32_t maximumCount)
     : ByteBuffer(entryBytes(initialCount), entryBytes(maximumCount)) {}

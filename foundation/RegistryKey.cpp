@@ -5,58 +5,45 @@
 
 namespace {
 
-HKEY openKey(HKEY parent, const char* name, REGSAM access)
-{
+HKEY openKey(HKEY parent, const char* name, REGSAM access) {
     HKEY key = nullptr;
-    if (!parent || RegOpenKeyExA(parent, name, 0, access, &key) != ERROR_SUCCESS)
-        return nullptr;
+    if (!parent || RegOpenKeyExA(parent, name, 0, access, &key) != ERROR_SUCCESS) return nullptr;
     return key;
 }
 
-} // namespace
+}   // namespace
 
 RegistryKey::RegistryKey(HKEY root, REGSAM access)
     // Opening "" gives a handle of our own to the same key (for a predefined
     // root the system may hand back the root itself; closing that is harmless).
-    : key_(openKey(root, "", access))
-{
-}
+    : key_(openKey(root, "", access)) {}
 
-RegistryKey::~RegistryKey()
-{
-    close();
-}
+RegistryKey::~RegistryKey() { close(); }
 
-bool RegistryKey::reopen(HKEY root, REGSAM access)
-{
+bool RegistryKey::reopen(HKEY root, REGSAM access) {
     HKEY key = openKey(root, "", access);
-    if (!key)
-        return false;
+    if (!key) return false;
     close();
     key_ = key;
     return true;
 }
 
-bool RegistryKey::openSubKey(const String& name, bool create, REGSAM access)
-{
-    if (!key_)
-        return false;
+bool RegistryKey::openSubKey(const String& name, bool create, REGSAM access) {
+    if (!key_) return false;
     HKEY key = openKey(key_, name.c_str(), access);
     if (!key && create) {
         DWORD disposition = 0;
-        if (RegCreateKeyExA(key_, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr,
-                            &key, &disposition) != ERROR_SUCCESS)
+        if (RegCreateKeyExA(key_, name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, &key,
+                            &disposition) != ERROR_SUCCESS)
             key = nullptr;
     }
-    if (!key)
-        return false;
+    if (!key) return false;
     close();
     key_ = key;
     return true;
 }
 
-RegistryKey* RegistryKey::openChild(const String& name, bool create, REGSAM access)
-{
+RegistryKey* RegistryKey::openChild(const String& name, bool create, REGSAM access) {
     // The new object starts on a handle of its own to this key.  Creating a
     // sub-key through a handle needs KEY_CREATE_SUB_KEY on that handle (Windows
     // NT checks the handle's granted access), so ask for it when creating.
@@ -68,43 +55,36 @@ RegistryKey* RegistryKey::openChild(const String& name, bool create, REGSAM acce
     return child;
 }
 
-bool RegistryKey::close()
-{
-    if (key_)
-        RegCloseKey(key_);
+bool RegistryKey::close() {
+    if (key_) RegCloseKey(key_);
     key_ = nullptr;
     return true;
 }
 
-bool RegistryKey::subKeyExists(const String& name) const
-{
+bool RegistryKey::subKeyExists(const String& name) const {
     HKEY key = openKey(key_, name.c_str(), READ_CONTROL);
-    if (!key)
-        return false;
+    if (!key) return false;
     RegCloseKey(key);
     return true;
 }
 
-bool RegistryKey::valueExists(const String& valueName) const
-{
-    return key_ && RegQueryValueExA(key_, valueName.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                       ERROR_SUCCESS;
+bool RegistryKey::valueExists(const String& valueName) const {
+    return key_ &&
+           RegQueryValueExA(key_, valueName.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-uint32_t RegistryKey::readDword(const String& valueName, uint32_t defaultValue) const
-{
+uint32_t RegistryKey::readDword(const String& valueName, uint32_t defaultValue) const {
     DWORD type = 0, value = 0, size = sizeof value;
-    if (!key_ || RegQueryValueExA(key_, valueName.c_str(), nullptr, &type,
-                                  reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+    if (!key_ ||
+        RegQueryValueExA(key_, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof value)
         return defaultValue;
     return value;
 }
 
-String RegistryKey::readString(const String& valueName, const String& defaultValue) const
-{
-    if (!key_)
-        return defaultValue;
+String RegistryKey::readString(const String& valueName, const String& defaultValue) const {
+    if (!key_) return defaultValue;
     // Most values fit 16 bytes; a longer one answers ERROR_MORE_DATA with the
     // size it needs.  The stored data need not end in a zero (REG_BINARY, or
     // a string written with its length only), so the text is cut at the
@@ -119,55 +99,45 @@ String RegistryKey::readString(const String& valueName, const String& defaultVal
         status = RegQueryValueExA(key_, valueName.c_str(), nullptr, nullptr,
                                   reinterpret_cast<BYTE*>(data.data()), &size);
     }
-    if (status != ERROR_SUCCESS)
-        return defaultValue;
-    if (size > data.size())
-        size = (DWORD)data.size();
+    if (status != ERROR_SUCCESS) return defaultValue;
+    if (size > data.size()) size = (DWORD)data.size();
     size_t length = 0;
-    while (length < size && data[length] != 0)
-        ++length;
+    while (length < size && data[length] != 0) ++length;
     return String(data.data(), length);
 }
 
 uint32_t RegistryKey::readBinary(const String& valueName, void* buffer, uint32_t bufferSize,
-                                 DWORD* type) const
-{
+                                 DWORD* type) const {
     DWORD size = bufferSize;
-    if (!key_ || RegQueryValueExA(key_, valueName.c_str(), nullptr, type,
-                                  static_cast<BYTE*>(buffer), &size) != ERROR_SUCCESS)
+    if (!key_ || RegQueryValueExA(key_, valueName.c_str(), nullptr, type, static_cast<BYTE*>(buffer),
+                                  &size) != ERROR_SUCCESS)
         return 0;
     return size;
 }
 
-bool RegistryKey::writeDword(const String& valueName, uint32_t value)
-{
+bool RegistryKey::writeDword(const String& valueName, uint32_t value) {
     DWORD data = value;
-    return key_ && RegSetValueExA(key_, valueName.c_str(), 0, REG_DWORD,
-                                  reinterpret_cast<const BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+    return key_ && RegSetValueExA(key_, valueName.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data),
+                                  sizeof data) == ERROR_SUCCESS;
 }
 
-bool RegistryKey::writeString(const String& valueName, const String& value)
-{
-    return key_ && RegSetValueExA(key_, valueName.c_str(), 0, REG_SZ,
-                                  reinterpret_cast<const BYTE*>(value.c_str()),
-                                  (DWORD)value.length() + 1) == ERROR_SUCCESS;
+bool RegistryKey::writeString(const String& valueName, const String& value) {
+    return key_ &&
+           RegSetValueExA(key_, valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          (DWORD)value.length() + 1) == ERROR_SUCCESS;
 }
 
-bool RegistryKey::writeBinary(const String& valueName, const void* data, uint32_t size, DWORD type)
-{
-    return key_ && RegSetValueExA(key_, valueName.c_str(), 0, type, static_cast<const BYTE*>(data),
-                                  size) == ERROR_SUCCESS;
+bool RegistryKey::writeBinary(const String& valueName, const void* data, uint32_t size, DWORD type) {
+    return key_ && RegSetValueExA(key_, valueName.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+                       ERROR_SUCCESS;
 }
 
-bool RegistryKey::deleteValue(const String& valueName)
-{
+bool RegistryKey::deleteValue(const String& valueName) {
     return key_ && RegDeleteValueA(key_, valueName.c_str()) == ERROR_SUCCESS;
 }
 
-LONG RegistryKey::deleteKeyTree(const String& name)
-{
-    if (!key_)
-        return ERROR_INVALID_HANDLE;
+LONG RegistryKey::deleteKeyTree(const String& name) {
+    if (!key_) return ERROR_INVALID_HANDLE;
     // Windows NT's RegDeleteKeyA refuses a key that still has sub-keys, so the
     // children go first, depth first.  Always enumerating index 0 is right
     // because each deleted child shifts the rest down.
@@ -178,13 +148,12 @@ LONG RegistryKey::deleteKeyTree(const String& name)
         key_ = subKey;
         for (;;) {
             DWORD length = (DWORD)childName.size();
-            if (RegEnumKeyExA(subKey, 0, childName.data(), &length, nullptr, nullptr, nullptr,
-                              nullptr) != ERROR_SUCCESS)
+            if (RegEnumKeyExA(subKey, 0, childName.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
                 break;
             // A child that cannot be deleted would be found again at index 0
             // for ever: stop then and let the final delete report the failure.
-            if (deleteKeyTree(String(childName.data(), length)) != ERROR_SUCCESS)
-                break;
+            if (deleteKeyTree(String(childName.data(), length)) != ERROR_SUCCESS) break;
         }
         key_ = parent;
         RegCloseKey(subKey);
@@ -197,30 +166,25 @@ namespace {
 // Enumerates with a fresh buffer size on each call (the call overwrites it
 // with the length of the name it returned).
 template <typename Enumerate>
-void listNames(HKEY key, DWORD bufferSize, TextList& list, Enumerate enumerate)
-{
-    if (!key)
-        return;
+void listNames(HKEY key, DWORD bufferSize, TextList& list, Enumerate enumerate) {
+    if (!key) return;
     std::vector<char> name(bufferSize);
     for (DWORD index = 0;; ++index) {
         DWORD length = bufferSize;
-        if (enumerate(key, index, name.data(), &length) != ERROR_SUCCESS)
-            break;
+        if (enumerate(key, index, name.data(), &length) != ERROR_SUCCESS) break;
         list.add(String(name.data(), length));
     }
 }
 
-} // namespace
+}   // namespace
 
-void RegistryKey::listSubKeys(TextList& list) const
-{
+void RegistryKey::listSubKeys(TextList& list) const {
     listNames(key_, 256, list, [](HKEY key, DWORD index, char* name, DWORD* length) {
         return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
     });
 }
 
-void RegistryKey::listValueNames(TextList& list) const
-{
+void RegistryKey::listValueNames(TextList& list) const {
     listNames(key_, 32768, list, [](HKEY key, DWORD index, char* name, DWORD* length) {
         return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
     });

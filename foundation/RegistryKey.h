@@ -31,7 +31,7 @@ public:
     // A new object on the sub-key (the caller deletes it), or null; this object
     // does not move.
     RegistryKey* openChild(const String& name, bool create, REGSAM access);
-    bool close();                                      // always true
+    bool close();   // always true
 
     bool subKeyExists(const String& name) const;
     bool valueExists(const String& valueName) const;

@@ -45,15 +45,13 @@ void release(String::Block* block) {
     if (block && --block->references == 0) std::free(block);
 }
 
-}  // namespace
+}   // namespace
 
 String::String() : block_(newBlock(nullptr, 0, 1)) {}
 
-String::String(const char* text)
-    : block_(newBlock(text, text ? std::strlen(text) : 0, 0)) {}
+String::String(const char* text) : block_(newBlock(text, text ? std::strlen(text) : 0, 0)) {}
 
-String::String(const char* text, size_t length)
-    : block_(newBlock(text, text ? length : 0, 0)) {}
+String::String(const char* text, size_t length) : block_(newBlock(text, text ? length : 0, 0)) {}
 
 String::String(char c, size_t count) : block_(newBlock(nullptr, count, 0)) {
     std::memset(block_->chars(), c, count);
@@ -123,16 +121,14 @@ char& String::charAt(size_t index) {
     return block_->chars()[index];
 }
 
-char String::charAt(size_t index) const {
-    return index < block_->capacity ? block_->chars()[index] : 0;
-}
+char String::charAt(size_t index) const { return index < block_->capacity ? block_->chars()[index] : 0; }
 
 String& String::recomputeLength() {
     makePrivate(block_->capacity);
     const char* chars = block_->chars();
     const void* zero = std::memchr(chars, 0, block_->capacity);
-    block_->length = static_cast<uint32_t>(zero ? static_cast<const char*>(zero) - chars
-                                                : block_->capacity - 1);
+    block_->length =
+        static_cast<uint32_t>(zero ? static_cast<const char*>(zero) - chars : block_->capacity - 1);
     block_->chars()[block_->length] = 0;
     return *this;
 }
@@ -216,14 +212,16 @@ String& String::padRight(size_t wanted) {
 String String::upperCase() const {
     String result(c_str(), length());
     char* s = result.buffer();
-    for (size_t i = 0; i < result.length(); ++i) s[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
+    for (size_t i = 0; i < result.length(); ++i)
+        s[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(s[i])));
     return result;
 }
 
 String String::lowerCase() const {
     String result(c_str(), length());
     char* s = result.buffer();
-    for (size_t i = 0; i < result.length(); ++i) s[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+    for (size_t i = 0; i < result.length(); ++i)
+        s[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
     return result;
 }
 
@@ -286,9 +284,9 @@ namespace {
 // big integer.
 std::string roundedDigits(double magnitude, unsigned places) {
     int exponent = 0;
-    double fraction = std::frexp(magnitude, &exponent);      // magnitude = fraction * 2^exponent
+    double fraction = std::frexp(magnitude, &exponent);   // magnitude = fraction * 2^exponent
     uint64_t mantissa = static_cast<uint64_t>(std::ldexp(fraction, 53));
-    int shift = 53 - exponent;                                // magnitude = mantissa / 2^shift
+    int shift = 53 - exponent;   // magnitude = mantissa / 2^shift
 
     std::vector<uint32_t> n{static_cast<uint32_t>(mantissa), static_cast<uint32_t>(mantissa >> 32)};
     auto multiply = [&n](uint32_t factor) {
@@ -349,7 +347,7 @@ std::string roundedDigits(double magnitude, unsigned places) {
     return digits;
 }
 
-}  // namespace
+}   // namespace
 
 String String::fixedPoint(double value, unsigned minDecimals, unsigned extraDecimals, bool plusSign) {
     bool negative = value < 0;
@@ -367,8 +365,10 @@ String String::fixedPoint(double value, unsigned minDecimals, unsigned extraDeci
     std::string fraction = digits.substr(digits.size() - places);
 
     std::string out;
-    if (negative) out += '-';
-    else if (plusSign) out += '+';
+    if (negative)
+        out += '-';
+    else if (plusSign)
+        out += '+';
     out += integerPart;
     while (fraction.size() > minDecimals && fraction.back() == '0') fraction.pop_back();
     while (fraction.size() < minDecimals) fraction += '0';

@@ -12,11 +12,11 @@
 
 class String {
 public:
-    String();                                   // "" with capacity 1
-    String(const char* text);                   // null gives ""
-    String(const char* text, size_t length);    // exactly length bytes (zeros kept in the block)
-    String(char c, size_t count);               // count copies of c
-    static String reserved(size_t n);           // "" with capacity 17 when n < 16, else n + 1
+    String();                                  // "" with capacity 1
+    String(const char* text);                  // null gives ""
+    String(const char* text, size_t length);   // exactly length bytes (zeros kept in the block)
+    String(char c, size_t count);              // count copies of c
+    static String reserved(size_t n);          // "" with capacity 17 when n < 16, else n + 1
     String(const String& other);
     String& operator=(const String& other);
     String& operator=(const char* text);
@@ -35,16 +35,20 @@ public:
     // const char* conversion (size_t is unsigned int on the 32-bit target).
     // A negative index becomes a huge one and so yields the dummy too.
     template <typename Index, typename = std::enable_if_t<std::is_integral_v<Index>>>
-    char& operator[](Index index) { return charAt(static_cast<size_t>(index)); }
+    char& operator[](Index index) {
+        return charAt(static_cast<size_t>(index));
+    }
     template <typename Index, typename = std::enable_if_t<std::is_integral_v<Index>>>
-    char operator[](Index index) const { return charAt(static_cast<size_t>(index)); }
+    char operator[](Index index) const {
+        return charAt(static_cast<size_t>(index));
+    }
     char& charAt(size_t index);
     char charAt(size_t index) const;
     // Takes the length from the first zero byte (after a system call wrote the buffer).
     String& recomputeLength();
     // Makes the block private with at least n + 1 bytes (callers about to write n characters).
     void reserve(size_t n);
-    int referenceCount() const;                 // for tests of the sharing rules
+    int referenceCount() const;   // for tests of the sharing rules
 
     String operator+(const String& other) const;
     String operator+(const char* text) const;
@@ -70,9 +74,9 @@ public:
     int find(const char* text, size_t start = 0) const;   // -1 when absent
     String substring(size_t start, size_t count = (size_t)-1) const;
     String& deleteFirst(size_t n);
-    String& trim();                              // in place; also returned
-    String& padRight(size_t length);             // in place, with spaces
-    String upperCase() const;                    // only A-Z / a-z change ("C" locale)
+    String& trim();                    // in place; also returned
+    String& padRight(size_t length);   // in place, with spaces
+    String upperCase() const;          // only A-Z / a-z change ("C" locale)
     String lowerCase() const;
 
     // Paths (backslash-separated; no disk access).

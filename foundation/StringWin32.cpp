@@ -21,7 +21,7 @@ public:
     }
 };
 
-}  // namespace
+}   // namespace
 
 String String::longPathForm() const {
     if (isEmpty()) return String();
@@ -49,6 +49,6 @@ void stringOutOfMemory() {
 }
 
 int String::toWide(wchar_t* buffer, int bufferCharacters, unsigned codePage) const {
-    return MultiByteToWideChar(codePage, MB_PRECOMPOSED, c_str(), static_cast<int>(length()) + 1,
-                               buffer, bufferCharacters);
+    return MultiByteToWideChar(codePage, MB_PRECOMPOSED, c_str(), static_cast<int>(length()) + 1, buffer,
+                               bufferCharacters);
 }

@@ -11,9 +11,9 @@
 // numbers are fixed; Server 2003 comes after Vista only because it was added
 // last.
 enum WindowsVersionClass : int {
-    windows95 = 0,      // also every unknown version
+    windows95 = 0,   // also every unknown version
     windows98 = 1,
-    windowsMe = 2,      // 4.90; no display name
+    windowsMe = 2,   // 4.90; no display name
     windowsNt4 = 3,
     windows2000 = 4,
     windowsXp = 5,

@@ -45,8 +45,10 @@ bool TextList::insertSorted(const String& text) {
         unsigned mid = lo + (hi - lo) / 2;
         int c = entry(mid)->compare(text);
         if (c == 0) return add(text, mid);
-        if (c < 0) lo = mid + 1;
-        else hi = mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
     }
     return add(text, lo);
 }
@@ -101,8 +103,10 @@ bool TextList::parseText(const char* characters, size_t length) {
         size_t next = end;
         if (next < length) {
             // CR LF is one break; a lone CR or LF (or LF CR) is a break each.
-            if (characters[next] == '\r' && next + 1 < length && characters[next + 1] == '\n') next += 2;
-            else next += 1;
+            if (characters[next] == '\r' && next + 1 < length && characters[next + 1] == '\n')
+                next += 2;
+            else
+                next += 1;
         }
         p = next;
     }

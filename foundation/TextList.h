@@ -19,11 +19,11 @@ public:
     TextList& operator=(const TextList&) = delete;
 
     unsigned count() const;
-    String get(unsigned index) const;                 // index must be below count() ("" otherwise)
+    String get(unsigned index) const;   // index must be below count() ("" otherwise)
     // Inserts a copy at position; at/after the end (callers pass -1) appends.
     // False when the list is full: nothing was added.
     virtual bool add(const String& text, unsigned position = (unsigned)-1);
-    void remove(unsigned index);                      // out of range does nothing
+    void remove(unsigned index);   // out of range does nothing
     void clear();
     // Binary search in strcmp order on an already sorted list; a copy of a
     // text already present goes in front of the equal entry.  False when full.

@@ -6,8 +6,8 @@
 
 int TextList::loadFile(const String& path) {
     clear();
-    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedKernelHandle file(
+        CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     DWORD size = GetFileSize(file.get(), nullptr);
     // An empty file cannot be mapped (CreateFileMapping refuses size 0), so
@@ -30,8 +30,8 @@ int TextList::loadFile(const String& path) {
 }
 
 int TextList::saveFile(const String& path) const {
-    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedKernelHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return 0;
     static const char lineBreak[2] = {'\r', '\n'};
     unsigned n = count();

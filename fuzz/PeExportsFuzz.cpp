@@ -5,11 +5,9 @@
 
 #include <cstdlib>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryByteSource source(data, size);
     const PeExportLookup first = findPeExport(source, "zqtPluginInit");
-    if (findPeExport(source, "zqtPluginInit") != first)
-        std::abort();
+    if (findPeExport(source, "zqtPluginInit") != first) std::abort();
     return 0;
 }

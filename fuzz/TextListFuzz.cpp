@@ -29,7 +29,7 @@ std::vector<std::string> referenceLines(const char* c, size_t n) {
     return lines;
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
@@ -46,7 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (list.count() != kept) std::abort();
     for (unsigned i = 0; i < list.count(); ++i) {
         const String entry = list.get(i);
-        if (entry.length() != expected[i].size() || std::memcmp(entry.c_str(), expected[i].data(), entry.length()) != 0)
+        if (entry.length() != expected[i].size() ||
+            std::memcmp(entry.c_str(), expected[i].data(), entry.length()) != 0)
             std::abort();
     }
 

@@ -36,7 +36,7 @@ int64_t readBack(const char* text) {
     return int64_t(total);
 }
 
-}  // namespace
+}   // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 9) return 0;

@@ -8,8 +8,7 @@
 #include "receiver/FileDescription.h"
 #include "foundation/LineWriter.h"
 
-void writeDriverFilesSection(LineWriter& out)
-{
+void writeDriverFilesSection(LineWriter& out) {
     out.writeLine("", false);
     out.writeLine("Driver files", false);
     const String folders[] = {
@@ -18,16 +17,13 @@ void writeDriverFilesSection(LineWriter& out)
     };
     TextList files;
     for (const String& folder : folders) {
-        if (!folder.isEmpty())
-            addFolderMatches(files, folder, "ZNQ8");
+        if (!folder.isEmpty()) addFolderMatches(files, folder, "ZNQ8");
     }
     files.removeAdjacentDuplicates();
-    for (unsigned i = 0; i < files.count(); ++i)
-        out.writeLine(describeFile(files.get(i), true), false);
+    for (unsigned i = 0; i < files.count(); ++i) out.writeLine(describeFile(files.get(i), true), false);
 }
 
-void writeDriverRegistrySection(LineWriter& out)
-{
+void writeDriverRegistrySection(LineWriter& out) {
     out.writeLine("", false);
     out.writeLine("Driver registry entries", false);
     // Read access: every user may read the service keys, while full access
@@ -40,8 +36,7 @@ void writeDriverRegistrySection(LineWriter& out)
     services.listSubKeys(names);
     for (unsigned i = 0; i < names.count(); ++i) {
         const String name = names.get(i);
-        if (name.substring(0, 4).upperCase() != "ZNQ8")
-            continue;
+        if (name.substring(0, 4).upperCase() != "ZNQ8") continue;
         // A matching key that cannot be opened for reading (its own access
         // list may refuse it) still shows that the service exists: its line
         // is written with empty values.
@@ -55,6 +50,7 @@ void writeDriverRegistrySection(LineWriter& out)
             start = service->readDword("Start", 0);
             delete service;
         }
-        out.writeLine(name + ": " + displayName + ", " + imagePath + " [" + String::decimal(start) + "]", false);
+        out.writeLine(name + ": " + displayName + ", " + imagePath + " [" + String::decimal(start) + "]",
+                      false);
     }
 }

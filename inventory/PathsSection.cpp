@@ -5,7 +5,7 @@
 
 namespace {
 String quoted(const String& text) { return String("\"") + text + "\""; }
-}  // namespace
+}   // namespace
 
 void writePathsSection(LineWriter& out, const String& registryPath, const String& variablePath) {
     out.writeLine("");

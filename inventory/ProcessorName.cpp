@@ -26,8 +26,8 @@ constexpr uint32_t steppingRange(int first, int last) {
 // match wins, so a row with "any" cells must come after the narrower ones.
 struct Row {
     int family;
-    int model;          // kAny matches every model
-    uint32_t steps;     // one bit per stepping 0..31; kAnyStepping matches all
+    int model;        // kAny matches every model
+    uint32_t steps;   // one bit per stepping 0..31; kAnyStepping matches all
     const char* name;
 };
 
@@ -94,7 +94,7 @@ const char* lookUp(const Row (&table)[N], int family, int model, int stepping) {
     return nullptr;
 }
 
-}  // namespace
+}   // namespace
 
 String processorNameFor(const String& vendor, int family, int revision) {
     const int model = (revision >> 8) & 0xFF;

@@ -29,7 +29,8 @@ public:
     OnOneProcessor() {
         setAffinity_ = dynamicCalls().setThreadAffinityMask;
         DWORD_PTR process = 0, system = 0;
-        if (!setAffinity_ || !GetProcessAffinityMask(GetCurrentProcess(), &process, &system) || !process) return;
+        if (!setAffinity_ || !GetProcessAffinityMask(GetCurrentProcess(), &process, &system) || !process)
+            return;
         const DWORD_PTR lowest = process & (~process + 1);
         previous_ = setAffinity_(GetCurrentThread(), lowest);
     }
@@ -44,7 +45,7 @@ private:
     DWORD_PTR previous_ = 0;
 };
 
-}  // namespace
+}   // namespace
 
 int64_t measureCpuClock(int64_t divisor, int64_t milliseconds) {
     LARGE_INTEGER frequency;

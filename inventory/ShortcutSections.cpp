@@ -17,44 +17,38 @@ namespace {
 // Desktop entries whose upper-cased names start with one of these.
 const char* const desktopPrefixes[] = {"BRELVANX", "Q8", "ZNQ8"};
 
-void desktopMatches(TextList& list, int csidl)
-{
+void desktopMatches(TextList& list, int csidl) {
     const String folder = specialFolderPath(csidl);
-    if (folder.isEmpty())
-        return;   // "" + "\" would search the root of the current drive
-    for (const char* prefix : desktopPrefixes)
-        addFolderMatches(list, folder, prefix);
+    if (folder.isEmpty()) return;   // "" + "\" would search the root of the current drive
+    for (const char* prefix : desktopPrefixes) addFolderMatches(list, folder, prefix);
     list.removeAdjacentDuplicates();
 }
 
-void startMenuFiles(TextList& list, int csidl)
-{
+void startMenuFiles(TextList& list, int csidl) {
     const String folder = specialFolderPath(csidl);
-    if (!folder.isEmpty())
-        findFilesRecursively(folder + "\\Brelvanx", list, true);
+    if (!folder.isEmpty()) findFilesRecursively(folder + "\\Brelvanx", list, true);
 }
 
-void writeSection(LineWriter& out, const char* title, const TextList& list, bool shortcuts)
-{
-    if (list.count() == 0)
-        return;
+void writeSection(LineWriter& out, const char* title, const TextList& list, bool shortcuts) {
+    if (list.count() == 0) return;
     out.writeLine("", false);
     out.writeLine(title, false);
     for (unsigned i = 0; i < list.count(); ++i)
         out.writeLine(shortcuts ? describeShortcut(list.get(i)) : describeFile(list.get(i), false), false);
 }
 
-}  // namespace
+}   // namespace
 
-String describeShortcut(const String& path)
-{
+String describeShortcut(const String& path) {
     IShellLinkA* link = nullptr;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&link))) || link == nullptr)
+                                reinterpret_cast<void**>(&link))) ||
+        link == nullptr)
         return String();
 
     IPersistFile* file = nullptr;
-    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) && file != nullptr) {
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        file != nullptr) {
         // IPersistFile takes only wide paths; the ANSI path converts through
         // the ANSI code page, as the file system would have done.
         WCHAR widePath[1024];
@@ -79,8 +73,7 @@ String describeShortcut(const String& path)
     return describeFile(path, false) + ": " + text;
 }
 
-void writeShortcutSections(LineWriter& out)
-{
+void writeShortcutSections(LineWriter& out) {
     // S_FALSE (already initialised on this thread) also counts and must be
     // balanced; a failure (another apartment model) must not be.
     const HRESULT initialised = CoInitialize(nullptr);
@@ -98,6 +91,5 @@ void writeShortcutSections(LineWriter& out)
     startMenuFiles(list, CSIDL_COMMON_PROGRAMS);
     writeSection(out, "All users Start menu shortcuts:", list, true);
 
-    if (SUCCEEDED(initialised))
-        CoUninitialize();
+    if (SUCCEEDED(initialised)) CoUninitialize();
 }

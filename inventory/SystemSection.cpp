@@ -68,7 +68,7 @@ MemoryStatus memoryStatus() {
         }
     }
     MEMORYSTATUS old;
-    old.dwLength = sizeof old;     // 32 bytes
+    old.dwLength = sizeof old;   // 32 bytes
     GlobalMemoryStatus(&old);
     status.availablePhysical = old.dwAvailPhys;
     status.totalPhysical = old.dwTotalPhys;
@@ -81,10 +81,10 @@ MemoryStatus memoryStatus() {
 BOOL CALLBACK appendLanguageGroup(LGRPID, LPSTR, LPSTR name, DWORD, LONG_PTR context) {
     LineWriter& out = *reinterpret_cast<LineWriter*>(context);
     out.writeLine(String("   ") + name);
-    return TRUE;  // always continue
+    return TRUE;   // always continue
 }
 
-}  // namespace
+}   // namespace
 
 String logicalDriveLetters() {
     const DWORD drives = GetLogicalDrives();
@@ -148,8 +148,7 @@ void writeSystemSection(LineWriter& out) {
     // The whole build field: Windows 9x keeps the version in its high word
     // (4.10 gives 0x040A08AE), and it is printed as it comes.
     out.writeLine(String("   Version: ") + String::decimal(version.dwMajorVersion) + "." +
-                        String::decimal(version.dwMinorVersion) + "." +
-                        String::decimal(version.dwBuildNumber));
+                  String::decimal(version.dwMinorVersion) + "." + String::decimal(version.dwBuildNumber));
     String osType = String("   OS type=") + windowsVersionName(&version);
     if (runningUnderWow64()) osType += "64";
     osType += " ";
@@ -160,14 +159,11 @@ void writeSystemSection(LineWriter& out) {
     out.writeLine("Processor details:");
     SYSTEM_INFO info;
     GetSystemInfo(&info);
-    out.writeLine(String("   architecture: x86 (") +
-                        String::decimal(info.wProcessorArchitecture) + ")");
-    out.writeLine(String("   number of processors: ") +
-                        String::decimal(info.dwNumberOfProcessors));
+    out.writeLine(String("   architecture: x86 (") + String::decimal(info.wProcessorArchitecture) + ")");
+    out.writeLine(String("   number of processors: ") + String::decimal(info.dwNumberOfProcessors));
     out.writeLine(String("   processor type: ") + String::decimal(info.dwProcessorType));
     out.writeLine(String("   processor level: ") + String::decimal(info.wProcessorLevel));
-    out.writeLine(String("   processor revision: ") +
-                        String::hex(info.wProcessorRevision, 4));
+    out.writeLine(String("   processor revision: ") + String::hex(info.wProcessorRevision, 4));
     out.writeLine(String("   page size: ") + String::decimal(nativePageSize()));
     out.writeLine(String("   ") + processorName("", -1, -1));
 
@@ -213,7 +209,7 @@ void writeSystemSection(LineWriter& out) {
     auto getCPInfoEx = dynamicCalls().getCPInfoExA;
     const bool named = getCPInfoEx && getCPInfoEx(GetACP(), 0, &codePage) && codePage.CodePageName[0] != 0;
     out.writeLine(String("Active code page ") +
-                        (named ? String(codePage.CodePageName) : String::decimal(GetACP())));
+                  (named ? String(codePage.CodePageName) : String::decimal(GetACP())));
 
     out.writeLine("Supported language groups:");
     // Language groups exist from Windows 2000 on; elsewhere nothing is listed.

@@ -11,8 +11,8 @@ class LineWriter;
 void writeSystemSection(LineWriter& out);
 
 // Queries only this section needs.
-String logicalDriveLetters();              // one upper-case letter per bit of GetLogicalDrives
-uint64_t driveTotalBytes(char letter);     // GetDiskFreeSpaceExA on "X:\"; 0 on failure
+String logicalDriveLetters();            // one upper-case letter per bit of GetLogicalDrives
+uint64_t driveTotalBytes(char letter);   // GetDiskFreeSpaceExA on "X:\"; 0 on failure
 uint64_t driveFreeBytes(char letter);
 // GetDriveTypeA on "X:\"; *name (when given) gets the type's name, "" above 6.
 unsigned driveTypeName(char letter, String* name = nullptr);
@@ -20,7 +20,7 @@ unsigned driveTypeName(char letter, String* name = nullptr);
 const char* driveTypeText(unsigned type);
 uint64_t availablePhysicalMemory();
 uint64_t totalPhysicalMemory();
-uint64_t usedPageFile();                   // total page file minus available page file
+uint64_t usedPageFile();   // total page file minus available page file
 uint64_t totalVirtualMemory();
 // GetNativeSystemInfo under WOW64 (looked up at run time), else GetSystemInfo.
 unsigned long nativePageSize();

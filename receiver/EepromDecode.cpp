@@ -8,9 +8,7 @@ uint32_t u16(const uint8_t* image, size_t offset) {
     return uint32_t(image[offset]) | uint32_t(image[offset + 1]) << 8;
 }
 
-int32_t s16(const uint8_t* image, size_t offset) {
-    return int16_t(uint16_t(u16(image, offset)));
-}
+int32_t s16(const uint8_t* image, size_t offset) { return int16_t(uint16_t(u16(image, offset))); }
 
 uint32_t u32(const uint8_t* image, size_t offset) {
     return u16(image, offset) | u16(image, offset + 2) << 16;
@@ -43,7 +41,7 @@ String field(const char* label, int64_t value) {
     return String("   ") + label + ": " + String::decimal(value);
 }
 
-}  // namespace
+}   // namespace
 
 String deviceText(const char* bytes, size_t maxLength) {
     size_t n = 0;
@@ -90,13 +88,11 @@ std::vector<String> decodeEeprom(const uint8_t (&image)[kEepromImageSize]) {
         lines.push_back(String("   Ref DIV #") + String::decimal(k) + ": " +
                         String::decimal(u16(image, 224 + 2 * k)));
     for (int k = 0; k < 4; ++k)
-        lines.push_back(String("   P bits #") + String::decimal(k) + ": " +
-                        String::decimal(image[232 + k]));
+        lines.push_back(String("   P bits #") + String::decimal(k) + ": " + String::decimal(image[232 + k]));
 
     lines.push_back(field("RSSI type", image[236]));
     lines.push_back(field("RSSI flags", image[237]));
-    lines.push_back(String("   Spare: ") + String::decimal(image[238]) + " " +
-                    String::decimal(image[239]));
+    lines.push_back(String("   Spare: ") + String::decimal(image[238]) + " " + String::decimal(image[239]));
 
     lines.push_back(field("AGC start", u16(image, 240)));
     lines.push_back(field("AGC mid", u16(image, 242)));

@@ -21,20 +21,15 @@ class FileByteSource : public ByteSource {
 public:
     explicit FileByteSource(FileStream& file) : file_(file), size_(file.size()) {}
     uint64_t size() const override { return size_; }
-    bool readAt(uint64_t offset, void* buffer, size_t count) override
-    {
-        if (offset > size_ || count > size_ - offset)
-            return false;
-        if (count == 0)
-            return true;
-        if (!file_.seek(offset) || file_.position() != offset)
-            return false;
+    bool readAt(uint64_t offset, void* buffer, size_t count) override {
+        if (offset > size_ || count > size_ - offset) return false;
+        if (count == 0) return true;
+        if (!file_.seek(offset) || file_.position() != offset) return false;
         char* out = static_cast<char*>(buffer);
         while (count > 0) {
             const uint32_t chunk = count > 0x10000 ? 0x10000 : uint32_t(count);
             const uint32_t got = file_.read(out, chunk);
-            if (got == 0)
-                return false;
+            if (got == 0) return false;
             out += got;
             count -= got;
         }
@@ -52,8 +47,8 @@ private:
 struct PluginCall {
     const char* path;
     HMODULE module;
-    int answeredText;      // -1: no answer
-    char* name;            // pluginNameBufferSize bytes as far as the plug-in is told
+    int answeredText;   // -1: no answer
+    char* name;         // pluginNameBufferSize bytes as far as the plug-in is told
 };
 
 // The plug-in is told its name buffer holds 1024 bytes, but one that ignores
@@ -63,19 +58,17 @@ struct PluginCall {
 // and one beyond it faults inside the guarded call, which reports it.
 class PluginNameBuffer {
 public:
-    PluginNameBuffer()
-    {
-        bytes_ = static_cast<char*>(VirtualAlloc(nullptr, spare + guard, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    PluginNameBuffer() {
+        bytes_ = static_cast<char*>(
+            VirtualAlloc(nullptr, spare + guard, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
         DWORD previous = 0;
         if (bytes_ && !VirtualProtect(bytes_ + spare, guard, PAGE_NOACCESS, &previous)) {
             VirtualFree(bytes_, 0, MEM_RELEASE);
             bytes_ = nullptr;
         }
     }
-    ~PluginNameBuffer()
-    {
-        if (bytes_)
-            VirtualFree(bytes_, 0, MEM_RELEASE);
+    ~PluginNameBuffer() {
+        if (bytes_) VirtualFree(bytes_, 0, MEM_RELEASE);
     }
     PluginNameBuffer(const PluginNameBuffer&) = delete;
     PluginNameBuffer& operator=(const PluginNameBuffer&) = delete;
@@ -87,18 +80,15 @@ private:
     char* bytes_;
 };
 
-void loadAndAskPlugin(void* context)
-{
+void loadAndAskPlugin(void* context) {
     PluginCall& call = *static_cast<PluginCall*>(context);
     // The altered search path makes the plug-in's own folder the first place
     // its dependencies are looked for, instead of this program's folder and
     // the current folder, which an attacker may control as easily.
     call.module = LoadLibraryExA(call.path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (call.module == nullptr)
-        return;
+    if (call.module == nullptr) return;
     ZqtPluginInit init = procAddress<ZqtPluginInit>(call.module, "zqtPluginInit");
-    if (init == nullptr)
-        return;
+    if (init == nullptr) return;
     for (int k = 0; k < pluginHostCount; ++k) {
         std::memset(call.name, 0, pluginNameBufferSize);
         if (init(pluginInterfaceVersion, pluginHostTexts[k], call.name, pluginNameBufferSize) != 0) {
@@ -108,32 +98,26 @@ void loadAndAskPlugin(void* context)
     }
 }
 
-String fullPathOf(const String& path)
-{
+String fullPathOf(const String& path) {
     char buffer[1024];
     char* namePart = nullptr;
     DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &namePart);
-    if (length == 0 || length >= sizeof buffer)
-        return path;
+    if (length == 0 || length >= sizeof buffer) return path;
     return String(buffer, length);
 }
 
 // Appends " ZQT error" and/or the plug-in's identity to line.  The file is
 // held open, without write sharing, from the export check until the library
 // is mapped, so what is loaded is what was checked.
-void probePlugin(const String& path, String& line)
-{
+void probePlugin(const String& path, String& line) {
     const String fullPath = fullPathOf(path);
     FileStream file(fullPath, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
-    if (!file.isOpen())
-        return;
+    if (!file.isOpen()) return;
     FileByteSource source(file);
-    if (findPeExport(source, "zqtPluginInit") != PeExportLookup::exported)
-        return;
+    if (findPeExport(source, "zqtPluginInit") != PeExportLookup::exported) return;
 
     PluginNameBuffer nameBuffer;
-    if (nameBuffer.bytes() == nullptr)
-        return;
+    if (nameBuffer.bytes() == nullptr) return;
     PluginCall call;
     call.path = fullPath.c_str();
     call.module = nullptr;
@@ -148,38 +132,31 @@ void probePlugin(const String& path, String& line)
         const void* end = std::memchr(call.name, 0, pluginNameBufferSize);
         const size_t length = end ? size_t(static_cast<const char*>(end) - call.name) : pluginNameBufferSize;
         identity = String(" \"") + String(call.name, length) + "\" ";
-        if (call.answeredText != 0)
-            identity += String("<") + String::decimal(call.answeredText) + ">";
+        if (call.answeredText != 0) identity += String("<") + String::decimal(call.answeredText) + ">";
     }
-    if (!clean)
-        line += " ZQT error";
-    if (!identity.isEmpty())
-        line += String(" ") + identity;
+    if (!clean) line += " ZQT error";
+    if (!identity.isEmpty()) line += String(" ") + identity;
 }
 
-}  // namespace
+}   // namespace
 
-PeExportLookup pluginExportLookup(const String& path)
-{
-    FileStream file(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_ATTRIBUTE_NORMAL);
-    if (!file.isOpen())
-        return PeExportLookup::unreadable;
+PeExportLookup pluginExportLookup(const String& path) {
+    FileStream file(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    FILE_ATTRIBUTE_NORMAL);
+    if (!file.isOpen()) return PeExportLookup::unreadable;
     FileByteSource source(file);
     return findPeExport(source, "zqtPluginInit");
 }
 
-String describeFile(const String& path, bool showFullPath)
-{
+String describeFile(const String& path, bool showFullPath) {
     String line = (showFullPath ? path : path.fileNamePart()) + ": ";
     WIN32_FIND_DATAA found;
-    if (!fileExists(path, &found))
-        return line;   // missing, or a directory
+    if (!fileExists(path, &found)) return line;   // missing, or a directory
 
     const uint64_t size = uint64_t(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
     line += sizeText(int64_t(size)) + ", ";
     const String version = fileVersionText(path, false);
-    if (!version.isEmpty())
-        line += String("ver. ") + version + ", ";
+    if (!version.isEmpty()) line += String("ver. ") + version + ", ";
     // The directory entry's time is universal time; it is shown as it is.
     const FileTime written(found.ftLastWriteTime);
     line += written.formatDate() + " " + written.formatTime();

@@ -25,7 +25,8 @@ public:
 
 class MemoryByteSource : public ByteSource {
 public:
-    MemoryByteSource(const void* bytes, size_t length) : bytes_(static_cast<const uint8_t*>(bytes)), length_(length) {}
+    MemoryByteSource(const void* bytes, size_t length)
+        : bytes_(static_cast<const uint8_t*>(bytes)), length_(length) {}
     uint64_t size() const override { return length_; }
     bool readAt(uint64_t offset, void* buffer, size_t count) override;
 
@@ -35,14 +36,14 @@ private:
 };
 
 enum class PeExportLookup {
-    unreadable,        // too short or a read failed
-    notPe,             // no MZ / PE signature, or headers that do not fit
-    wrongMachine,      // not an i386 image (a 64-bit DLL cannot be loaded into this process)
-    notDll,            // an executable without the DLL flag, or not marked executable
-    noExportTable,     // no export directory, or one that lies outside the image
-    notExported,       // the name is not among the exports, or its address is 0
-    forwarded,         // exported, but as a forwarder to another library
-    exported,          // exported as code of this image
+    unreadable,      // too short or a read failed
+    notPe,           // no MZ / PE signature, or headers that do not fit
+    wrongMachine,    // not an i386 image (a 64-bit DLL cannot be loaded into this process)
+    notDll,          // an executable without the DLL flag, or not marked executable
+    noExportTable,   // no export directory, or one that lies outside the image
+    notExported,     // the name is not among the exports, or its address is 0
+    forwarded,       // exported, but as a forwarder to another library
+    exported,        // exported as code of this image
 };
 
 const char* peExportLookupName(PeExportLookup result);

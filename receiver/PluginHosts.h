@@ -7,17 +7,14 @@
 constexpr int pluginHostCount = 6;
 
 constexpr const char* pluginHostTexts[pluginHostCount] = {
-    "ZNQ8 Receiver Control",
-    "ZNQ8 Spectrum Scope",
-    "ZNQ8 Scanner",
-    "ZNQ8 Recorder",
-    "Q8 Remote Server",
-    "Q8diag",
+    "ZNQ8 Receiver Control", "ZNQ8 Spectrum Scope", "ZNQ8 Scanner",
+    "ZNQ8 Recorder",         "Q8 Remote Server",    "Q8diag",
 };
 
 // Entry point of a plug-in: version (always 256), host text, name buffer and
 // its size; non-zero when the plug-in answered and wrote its name.
-typedef int(__stdcall* ZqtPluginInit)(int version, const char* hostText, char* nameBuffer, int nameBufferSize);
+typedef int(__stdcall* ZqtPluginInit)(int version, const char* hostText, char* nameBuffer,
+                                      int nameBufferSize);
 
 constexpr int pluginInterfaceVersion = 256;
 constexpr int pluginNameBufferSize = 1024;

@@ -16,14 +16,14 @@ namespace {
 
 // The controller's registers by index; 35 has no name of its own.
 const char* const kRegisterNames[64] = {
-    "VERSION",  "FIRMWARE", "FEATURES1", "FEATURES2", "STATUS",    "PWR_CTL",   "INT_MSK",  "INT_REQ",
-    "PLL_STATUS", "EE_ADR", "EE_DAT",    "EXECUTE",   "EXECUTE2",  "TIMER",     "HWCHG",    "HWCHG2",
-    "RSSI1_LO", "RSSI1_HI", "RSSI2_LO",  "RSSI2_HI",  "ADC3_LO",   "ADC3_HI",   "ADC4_LO",  "ADC4_HI",
-    "ADC5_LO",  "ADC5_HI",  "FMW_CONTROL", "FMW_STATUS", "AUD_SRC", "AUD_L",    "AUD_R",    "I2C_ERROR",
-    "RF1_BAND", "RF2_BAND", "BP_CLKSEL", "[35]",      "RF2_PLL1",  "RF2_PLL2",  "RF2_PLL3", "RF2_PLL4",
-    "IF1_DAC1", "IF1_DAC2", "IF1_DAC3",  "IF1_DAC4",  "IF1_DAC5",  "IF1_DAC6",  "IF1_DAC7", "IF1_DAC8",
-    "PLL_PLL1", "PLL_PLL2", "PLL_PLL3",  "PLL_PLL4",  "PLL_DDS1",  "PLL_DDS2",  "PLL_DDS3", "PLL_DDS4",
-    "IF2_PLL1", "IF2_PLL2", "IF2_PLL3",  "IF2_PLL4",  "IF2_DDS1",  "IF2_DDS2",  "IF2_DDS3", "IF2_DDS4",
+    "VERSION",    "FIRMWARE", "FEATURES1",   "FEATURES2",  "STATUS",   "PWR_CTL",  "INT_MSK",  "INT_REQ",
+    "PLL_STATUS", "EE_ADR",   "EE_DAT",      "EXECUTE",    "EXECUTE2", "TIMER",    "HWCHG",    "HWCHG2",
+    "RSSI1_LO",   "RSSI1_HI", "RSSI2_LO",    "RSSI2_HI",   "ADC3_LO",  "ADC3_HI",  "ADC4_LO",  "ADC4_HI",
+    "ADC5_LO",    "ADC5_HI",  "FMW_CONTROL", "FMW_STATUS", "AUD_SRC",  "AUD_L",    "AUD_R",    "I2C_ERROR",
+    "RF1_BAND",   "RF2_BAND", "BP_CLKSEL",   "[35]",       "RF2_PLL1", "RF2_PLL2", "RF2_PLL3", "RF2_PLL4",
+    "IF1_DAC1",   "IF1_DAC2", "IF1_DAC3",    "IF1_DAC4",   "IF1_DAC5", "IF1_DAC6", "IF1_DAC7", "IF1_DAC8",
+    "PLL_PLL1",   "PLL_PLL2", "PLL_PLL3",    "PLL_PLL4",   "PLL_DDS1", "PLL_DDS2", "PLL_DDS3", "PLL_DDS4",
+    "IF2_PLL1",   "IF2_PLL2", "IF2_PLL3",    "IF2_PLL4",   "IF2_DDS1", "IF2_DDS2", "IF2_DDS3", "IF2_DDS4",
 };
 
 const unsigned kPllStatusRegister = 8;
@@ -34,12 +34,22 @@ const int kNameBufferSize = 1024;
 
 // The library's exports in the order they are resolved.
 enum Export {
-    GetRadioList, OpenDevice, CloseDevice, GetDebug, GetInfo, GetInternalRssi,
-    GetEep, GetPath, GetLock, SetFrequencyExport, SetPowerExport, kExportCount
+    GetRadioList,
+    OpenDevice,
+    CloseDevice,
+    GetDebug,
+    GetInfo,
+    GetInternalRssi,
+    GetEep,
+    GetPath,
+    GetLock,
+    SetFrequencyExport,
+    SetPowerExport,
+    kExportCount
 };
 const char* const kExportNames[kExportCount] = {
-    "Q8GetRadioList", "OpenRadioDevice", "CloseRadioDevice", "Q8GetDebug", "Q8GetInfo",
-    "Q8GetInternalRSSI", "Q8GetEEP", "Q8GetPath", "Q8GetLock", "SetFrequency", "SetPower",
+    "Q8GetRadioList", "OpenRadioDevice", "CloseRadioDevice", "Q8GetDebug",   "Q8GetInfo", "Q8GetInternalRSSI",
+    "Q8GetEEP",       "Q8GetPath",       "Q8GetLock",        "SetFrequency", "SetPower",
 };
 
 // Modules in which a structured exception was caught.  A library that
@@ -98,9 +108,15 @@ void exportThunk(void* context) {
     ExportCall* call = static_cast<ExportCall*>(context);
     const intptr_t* a = call->arguments;
     switch (call->argumentCount) {
-    case 1: call->result = functionCast<Export1>(call->proc)(a[0]); break;
-    case 2: call->result = functionCast<Export2>(call->proc)(a[0], a[1]); break;
-    default: call->result = functionCast<Export3>(call->proc)(a[0], a[1], a[2]); break;
+    case 1:
+        call->result = functionCast<Export1>(call->proc)(a[0]);
+        break;
+    case 2:
+        call->result = functionCast<Export2>(call->proc)(a[0], a[1]);
+        break;
+    default:
+        call->result = functionCast<Export3>(call->proc)(a[0], a[1], a[2]);
+        break;
     }
 }
 
@@ -251,8 +267,7 @@ private:
         // stale bytes, so it then reports both modules unlocked.
         uint8_t* registers = buffers_->registers;
         std::memset(registers, 0, sizeof buffers_->registers);
-        if (!library_.call(GetDebug, &result, handle, registers))
-            return false;
+        if (!library_.call(GetDebug, &result, handle, registers)) return false;
         if (result != 0) {
             for (int row = 0; row < 16; ++row) {
                 String line;
@@ -272,13 +287,13 @@ private:
         if (result != 0) {
             for (const String& line : decodeEeprom(buffers_->eeprom)) detail(line);
         } else {
-            summary(String("   Unable to get EEPROM from ") + model_ + " receiver #" + number + " from " + file_);
+            summary(String("   Unable to get EEPROM from ") + model_ + " receiver #" + number + " from " +
+                    file_);
         }
 
         char* name = buffers_->name;
         std::memset(name, 0, sizeof buffers_->name);
-        if (!library_.call(GetPath, &result, handle, name, kNameBufferSize))
-            return false;
+        if (!library_.call(GetPath, &result, handle, name, kNameBufferSize)) return false;
         if (result != 0) {
             // Only the agreed 1024 bytes count, terminated or not.
             detail(String("   Device Name: ") + deviceText(name, kNameBufferSize));
@@ -313,10 +328,9 @@ private:
     std::unique_ptr<ReceiverBuffers> buffers_;
 };
 
-}  // namespace
+}   // namespace
 
-void probeReceivers(LineWriter& out, const String& libraryPath,
-                    const ReceiverProbeSettings& settings) {
+void probeReceivers(LineWriter& out, const String& libraryPath, const ReceiverProbeSettings& settings) {
     Probe(out, libraryPath, settings).run();
 }
 
@@ -331,7 +345,6 @@ void searchForReceivers(LineWriter& out, const TextList& systemFiles) {
         const String path = systemFiles.get(i);
         // Case-sensitive on purpose: the list holds upper-case paths, so a
         // library whose name is written in lower case on disk still matches.
-        if (path.length() >= 7 && path.substring(path.length() - 7) == "API.DLL")
-            probeReceivers(out, path);
+        if (path.length() >= 7 && path.substring(path.length() - 7) == "API.DLL") probeReceivers(out, path);
     }
 }

@@ -23,8 +23,7 @@ struct ReceiverProbeSettings {
 // libraryPath: the library's full path (a "System files found:" entry ending
 // in "API.DLL").  The library is never unloaded.
 void probeReceivers(LineWriter& out, const String& libraryPath);
-void probeReceivers(LineWriter& out, const String& libraryPath,
-                    const ReceiverProbeSettings& settings);
+void probeReceivers(LineWriter& out, const String& libraryPath, const ReceiverProbeSettings& settings);
 
 // The report's receiver search: the heading "Searching for receivers:" and a
 // probe of every entry of systemFiles (the "System files found:" list) whose

@@ -9,18 +9,17 @@ namespace {
 // should rewrite in memory.
 const DWORD kLargestFile = 16 * 1024 * 1024;
 
-}  // namespace
+}   // namespace
 
 FileOperations::ReadOutcome FileOperations::readWholeFile(const String& path, std::string& bytes) {
     bytes.clear();
     // Others may read along, but a file someone has open for writing is
     // refused: its bytes may be half written.
-    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedKernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? fileMissing
-                                                                               : fileUnreadable;
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? fileMissing : fileUnreadable;
     }
     DWORD high = 0;
     const DWORD size = GetFileSize(file.get(), &high);
@@ -47,8 +46,8 @@ bool FileOperations::createUniqueFile(const String& folder, const char* prefix, 
 }
 
 HANDLE FileOperations::openForWriting(const String& path) {
-    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 bool FileOperations::write(HANDLE file, const void* bytes, DWORD count) {
@@ -57,18 +56,14 @@ bool FileOperations::write(HANDLE file, const void* bytes, DWORD count) {
     return WriteFile(file, bytes, count, &written, nullptr) && written == count;
 }
 
-bool FileOperations::flush(HANDLE file) {
-    return FlushFileBuffers(file) != 0;
-}
+bool FileOperations::flush(HANDLE file) { return FlushFileBuffers(file) != 0; }
 
 bool FileOperations::close(HANDLE file) {
     ScopedKernelHandle owned(file);
     return owned.close();
 }
 
-bool FileOperations::canReplaceInOneStep() {
-    return dynamicCalls().moveFileExA != nullptr;
-}
+bool FileOperations::canReplaceInOneStep() { return dynamicCalls().moveFileExA != nullptr; }
 
 bool FileOperations::replace(const String& from, const String& to) {
     auto moveFileEx = dynamicCalls().moveFileExA;
@@ -80,9 +75,7 @@ bool FileOperations::move(const String& from, const String& to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-bool FileOperations::remove(const String& path) {
-    return DeleteFileA(path.c_str()) != 0;
-}
+bool FileOperations::remove(const String& path) { return DeleteFileA(path.c_str()) != 0; }
 
 FileOperations& systemFileOperations() {
     static FileOperations operations;
@@ -111,7 +104,7 @@ String folderOf(const String& path) {
     return slash >= 0 ? path.substring(0, (size_t)slash + 1) : String(".\\");
 }
 
-}  // namespace
+}   // namespace
 
 bool replaceFileContents(FileOperations& files, const String& path, const std::string& bytes) {
     const String folder = folderOf(path);

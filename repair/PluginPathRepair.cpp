@@ -11,9 +11,7 @@ const char kPathSetTo[] = "ZQT plugins directory path set to ";
 const char kSuccessful[] = "ZQT repair successful";
 const char kUnsuccessful[] = "ZQT repair unsuccessful";
 
-void summary(ReportDocument& document, const String& text) {
-    document.appendLine(text, true);
-}
+void summary(ReportDocument& document, const String& text) { document.appendLine(text, true); }
 
 // Both settings written to the default folder (the case without any path,
 // and the fallback when the common path cannot be made).  Both always run,
@@ -34,19 +32,19 @@ bool writeStartupFile(ReportDocument& document, const String& path, RepairPlatfo
     const String startupFile = platform.startupFilePath();
     std::string oldText;
     switch (files.readWholeFile(startupFile, oldText)) {
-        case FileOperations::fileRead:
-            if (!oldText.empty()) break;
-            // An empty file has nothing to keep: same as a missing one.
-            [[fallthrough]];
-        case FileOperations::fileMissing:
-            summary(document, "WARNING: Unable to open AUTOEXEC.BAT file. An empty one will be created");
-            oldText.clear();
-            break;
-        case FileOperations::fileUnreadable:
-            // It exists but we cannot see what is in it: rewriting it from an
-            // empty list would throw away the user's start-up commands.
-            summary(document, "ERROR: Unable to read AUTOEXEC.BAT file, it is left unchanged.");
-            return false;
+    case FileOperations::fileRead:
+        if (!oldText.empty()) break;
+        // An empty file has nothing to keep: same as a missing one.
+        [[fallthrough]];
+    case FileOperations::fileMissing:
+        summary(document, "WARNING: Unable to open AUTOEXEC.BAT file. An empty one will be created");
+        oldText.clear();
+        break;
+    case FileOperations::fileUnreadable:
+        // It exists but we cannot see what is in it: rewriting it from an
+        // empty list would throw away the user's start-up commands.
+        summary(document, "ERROR: Unable to read AUTOEXEC.BAT file, it is left unchanged.");
+        return false;
     }
     const std::string newText = rewriteStartupFileText(oldText, path.c_str());
     if (!replaceFileContents(files, startupFile, newText)) {
@@ -56,7 +54,7 @@ bool writeStartupFile(ReportDocument& document, const String& path, RepairPlatfo
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 String defaultPluginDirectory(RepairPlatform& platform) {
     String folder = platform.programFilesFolder();
@@ -66,16 +64,16 @@ String defaultPluginDirectory(RepairPlatform& platform) {
 
 bool writeSearchPathValue(ReportDocument& document, const String& path, RepairPlatform& platform) {
     switch (platform.writeSearchPath(path)) {
-        case RepairPlatform::registryWritten:
-            return true;
-        case RepairPlatform::registryKeyRefused:
-            summary(document, "ERROR: Unable to create ZQT registry key.");
-            // NT 4.0 and later keep HKLM to administrators.
-            if (platform.versionClass() >= windowsNt4)
-                summary(document, "You probably don't have administrator privileges.");
-            return false;
-        case RepairPlatform::registryValueRefused:
-            break;
+    case RepairPlatform::registryWritten:
+        return true;
+    case RepairPlatform::registryKeyRefused:
+        summary(document, "ERROR: Unable to create ZQT registry key.");
+        // NT 4.0 and later keep HKLM to administrators.
+        if (platform.versionClass() >= windowsNt4)
+            summary(document, "You probably don't have administrator privileges.");
+        return false;
+    case RepairPlatform::registryValueRefused:
+        break;
     }
     summary(document, "ERROR: Unable to write the ZQT registry value.");
     return false;
@@ -91,13 +89,13 @@ bool writePluginPathVariable(ReportDocument& document, const String& path, Repai
                                ? "System\\CurrentControlSet\\Control\\SessionManager\\Environment"
                                : "System\\CurrentControlSet\\Control\\Session Manager\\Environment";
     switch (platform.writeEnvironmentValue(keyName, path)) {
-        case RepairPlatform::registryWritten:
-            return true;
-        case RepairPlatform::registryKeyRefused:
-            summary(document, "ERROR: Unable to open the environment registry key !");
-            return false;
-        case RepairPlatform::registryValueRefused:
-            break;
+    case RepairPlatform::registryWritten:
+        return true;
+    case RepairPlatform::registryKeyRefused:
+        summary(document, "ERROR: Unable to open the environment registry key !");
+        return false;
+    case RepairPlatform::registryValueRefused:
+        break;
     }
     summary(document, "ERRROR: Unable to write the ZQT path variable !");
     return false;
@@ -133,8 +131,8 @@ String repairPluginPath(ReportDocument& document, RepairPlatform& platform) {
         summary(document, "");
     } else if (variablePath.isEmpty()) {
         summary(document, kPathSetTo + registryPath);
-        summary(document, writePluginPathVariable(document, registryPath, platform) ? kSuccessful
-                                                                                    : kUnsuccessful);
+        summary(document,
+                writePluginPathVariable(document, registryPath, platform) ? kSuccessful : kUnsuccessful);
         summary(document, "");
     } else if (registryPath.isEmpty()) {
         summary(document, kPathSetTo + variablePath);

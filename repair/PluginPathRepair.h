@@ -15,8 +15,7 @@
 // and returns the text the memo shows afterwards: repairMemoText(document).
 // The caller (the main window) replaces the memo's text with it; copy and
 // save then act on that text.
-String repairPluginPath(ReportDocument& document,
-                        RepairPlatform& platform = systemRepairPlatform());
+String repairPluginPath(ReportDocument& document, RepairPlatform& platform = systemRepairPlatform());
 
 // Every summary line followed by CR LF, then one more CR LF.
 String repairMemoText(const ReportDocument& document);

@@ -4,13 +4,9 @@
 
 #include "foundation/RegistryKey.h"
 
-WindowsVersionClass RepairPlatform::versionClass() {
-    return classifyWindowsVersion();
-}
+WindowsVersionClass RepairPlatform::versionClass() { return classifyWindowsVersion(); }
 
-String RepairPlatform::programFilesFolder() {
-    return specialFolderPath(CSIDL_PROGRAM_FILES);
-}
+String RepairPlatform::programFilesFolder() { return specialFolderPath(CSIDL_PROGRAM_FILES); }
 
 RepairPlatform::RegistryOutcome RepairPlatform::writeSearchPath(const String& path) {
     // The key object starts on HKCU and moves to HKLM with full access.  The
@@ -38,9 +34,7 @@ String RepairPlatform::startupFilePath() {
     return "C:\\autoexec.bat";
 }
 
-FileOperations& RepairPlatform::files() {
-    return systemFileOperations();
-}
+FileOperations& RepairPlatform::files() { return systemFileOperations(); }
 
 RepairPlatform& systemRepairPlatform() {
     static RepairPlatform platform;

@@ -1,8 +1,6 @@
 #include "repair/StartupFileText.h"
 
-std::string pluginPathSetLine(const std::string& path) {
-    return "SET ZQT_PLUGIN_PATH=" + path;
-}
+std::string pluginPathSetLine(const std::string& path) { return "SET ZQT_PLUGIN_PATH=" + path; }
 
 std::string rewriteStartupFileText(const std::string& oldText, const std::string& path) {
     size_t end = oldText.size();
@@ -15,8 +13,7 @@ std::string rewriteStartupFileText(const std::string& oldText, const std::string
     size_t start = 0;
     while (start < end) {
         size_t contentEnd = start;
-        while (contentEnd < end && oldText[contentEnd] != '\r' && oldText[contentEnd] != '\n')
-            ++contentEnd;
+        while (contentEnd < end && oldText[contentEnd] != '\r' && oldText[contentEnd] != '\n') ++contentEnd;
         size_t lineEnd = contentEnd;
         if (lineEnd < end && oldText[lineEnd] == '\r') ++lineEnd;
         if (lineEnd < end && oldText[lineEnd] == '\n') ++lineEnd;

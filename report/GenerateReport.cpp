@@ -32,7 +32,7 @@ void reportStopped(ReportDocument& document, const char* why) {
     }
 }
 
-}  // namespace
+}   // namespace
 
 void generateReport(ReportDocument& document) {
     // Step 1: start time; no critical-error or file-not-found boxes from the
@@ -109,7 +109,7 @@ void writeSections(ReportDocument& document) {
     writeCodecLines(out);
 }
 
-}  // namespace
+}   // namespace
 
 void writeInstallationSteps(LineWriter& out, const String& registryPath, const String& variablePath,
                             TextList& systemFiles) {

@@ -9,9 +9,7 @@
 
 #include <cstring>
 
-ReportDocument::ReportDocument(bool silent) : silent_(silent) {
-    loadPluginPaths();
-}
+ReportDocument::ReportDocument(bool silent) : silent_(silent) { loadPluginPaths(); }
 
 ReportDocument::~ReportDocument() = default;
 
@@ -31,7 +29,7 @@ String singleLine(const String& text) {
     return line;
 }
 
-}  // namespace
+}   // namespace
 
 void ReportDocument::appendLine(const String& text, bool summary) {
     appendOwnLine(singleLine(text), summary);
@@ -43,8 +41,7 @@ void ReportDocument::appendOwnLine(const String& text, bool summary) {
         // redirection); the write then fails and the line is lost, by design.
         const String line = text + "\r\n";
         DWORD written = 0;
-        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.c_str(), (DWORD)line.length(), &written,
-                  nullptr);
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), line.c_str(), (DWORD)line.length(), &written, nullptr);
         return;
     }
     // No documents folder, no log (see loadPluginPaths); the report goes on.

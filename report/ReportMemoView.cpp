@@ -22,7 +22,8 @@ size_t linesIn(const char* text, size_t length) {
     size_t lines = 0;
     for (size_t i = 0; i + 1 < length; ++i)
         if (text[i] == '\r' && text[i + 1] == '\n') ++lines;
-    const bool openLastLine = length >= 2 ? !(text[length - 2] == '\r' && text[length - 1] == '\n') : length > 0;
+    const bool openLastLine =
+        length >= 2 ? !(text[length - 2] == '\r' && text[length - 1] == '\n') : length > 0;
     return lines + (openLastLine ? 1 : 0);
 }
 
@@ -31,9 +32,10 @@ size_t linesIn(const char* text, size_t length) {
 unsigned spinnerIndex = 0;
 DWORD lastSpinnerTick = 0;
 
-}  // namespace
+}   // namespace
 
-ReportMemoView::ReportMemoView(Memo* memo, const String& versionLine) : memo_(memo), versionLine_(versionLine) {
+ReportMemoView::ReportMemoView(Memo* memo, const String& versionLine)
+    : memo_(memo), versionLine_(versionLine) {
     if (windows9xFamily()) memoCapacity_ = windows9xMemoCapacity;
 }
 

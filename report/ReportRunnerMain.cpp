@@ -25,7 +25,7 @@ void put(HANDLE out, const String& text) {
     WriteFile(out, line.c_str(), static_cast<DWORD>(line.length()), &written, nullptr);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     const char* mode = argc > 1 ? argv[1] : "";

@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 
-
 namespace {
 
 // Plain pointer, zero before any start-up code: see application().
@@ -39,7 +38,7 @@ struct ContextLifetime {
     ~ContextLifetime() { destroyApplication(); }
 } contextLifetime;
 
-}  // namespace
+}   // namespace
 
 ApplicationContext& application() {
     if (!theContext) theContext = new ApplicationContext();
@@ -101,9 +100,7 @@ String ApplicationContext::argument(int n) const {
     return commandLineArgument(GetCommandLineA(), n);
 }
 
-int ApplicationContext::argumentCount() const {
-    return commandLineArgumentCount(GetCommandLineA());
-}
+int ApplicationContext::argumentCount() const { return commandLineArgumentCount(GetCommandLineA()); }
 
 double ApplicationContext::elapsedMilliseconds() const {
     if (frequency_.QuadPart == 0) return GetTickCount();

@@ -19,7 +19,7 @@ void line(HDC dc, int x0, int y0, int x1, int y1) {
     LineTo(dc, x1, y1);
 }
 
-}  // namespace
+}   // namespace
 
 Button::Button(const char* text, HWND parentWindow, int x, int y, int width, int height, DWORD style)
     : Panel(text, parentWindow, x, y, width, height, style, 0) {
@@ -194,8 +194,7 @@ void Button::click() {
     // result already decided.
     if (modalResult_ != 0) {
         if (Component* owner = parentComponent()) {
-            SendMessageA(owner->handle(), PrivateMessage::endModal,
-                         static_cast<WPARAM>(modalResult_), 0);
+            SendMessageA(owner->handle(), PrivateMessage::endModal, static_cast<WPARAM>(modalResult_), 0);
         }
     }
     onClick(this);

@@ -62,7 +62,7 @@ public:
     void setGlyphOffset(int x, int y);
     void setHighlightColor(COLORREF colour);
     void setGroup(int group);
-    void setAllowNone(bool on);    // for the whole group
+    void setAllowNone(bool on);   // for the whole group
     void setShowPress(bool on);
     void setModalResult(int result);
     // The component's enabled state follows `checked` from now on.

@@ -9,7 +9,7 @@ constexpr size_t maximumArgument = 4095;
 // so every test looks at the byte as unsigned.
 inline unsigned byteAt(const char* p) { return static_cast<unsigned char>(*p); }
 inline bool isSeparator(const char* p) { return byteAt(p) >= 1 && byteAt(p) <= 32; }
-}  // namespace
+}   // namespace
 
 const char* nextArgument(const char* position, String& argument) {
     argument = String();

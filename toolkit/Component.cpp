@@ -15,16 +15,15 @@ namespace {
 inline int signedLow(LPARAM value) { return static_cast<short>(LOWORD(value)); }
 inline int signedHigh(LPARAM value) { return static_cast<short>(HIWORD(value)); }
 
-}  // namespace
+}   // namespace
 
 bool Component::shiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
 
-Component::Component(const char* title, DWORD style, DWORD exStyle, int x, int y, int width,
-                     int height, HWND parentWindow)
+Component::Component(const char* title, DWORD style, DWORD exStyle, int x, int y, int width, int height,
+                     HWND parentWindow)
     : Window(title, style, exStyle, x, y, width, height, parentWindow) {
     setTypeTag(TypeTag::component);
-    if (parentWindow && !(exStyle & WS_EX_NOPARENTNOTIFY))
-        disabled_ = !IsWindowEnabled(parentWindow);
+    if (parentWindow && !(exStyle & WS_EX_NOPARENTNOTIFY)) disabled_ = !IsWindowEnabled(parentWindow);
     readGeometry();
     if (Component* p = parentComponent()) disabled_ = !p->isEnabled();
     cursor_ = nullptr;
@@ -66,8 +65,7 @@ void Component::addChild(Window* child) {
         child->setNext(firstChild_);
         child->setPrev(last);
     }
-    if (handle())
-        PostMessageA(handle(), PrivateMessage::childAdded, reinterpret_cast<WPARAM>(child), 0);
+    if (handle()) PostMessageA(handle(), PrivateMessage::childAdded, reinterpret_cast<WPARAM>(child), 0);
 }
 
 bool Component::hasChild(const Window* child) const {
@@ -95,9 +93,7 @@ void Component::removeChild(Window* child) {
     child->setPrev(nullptr);
 }
 
-Component* Component::firstChild() const {
-    return static_cast<Component*>(firstChild_);
-}
+Component* Component::firstChild() const { return static_cast<Component*>(firstChild_); }
 
 Component* Component::nextChild(Component* after, bool backwards) {
     if (!firstChild_) return nullptr;
@@ -116,8 +112,7 @@ LRESULT Component::broadcast(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     // Collected first: a handler may delete children while we walk.
     std::vector<HWND> windows;
-    for (Component* c = nextChild(nullptr, false); c; c = nextChild(c, false))
-        windows.push_back(c->handle());
+    for (Component* c = nextChild(nullptr, false); c; c = nextChild(c, false)) windows.push_back(c->handle());
     for (HWND w : windows)
         if (w) result = SendMessageA(w, message, wParam, lParam);
     return result;
@@ -286,15 +281,12 @@ void Component::contextMenu(int x, int y) {
 void Component::childAdded(Component*) {}
 void Component::enabledChanged() {}
 
-void Component::previewKey(Component* source, unsigned* vk, LPARAM flags) {
-    onKeyPreview(source, vk, flags);
-}
+void Component::previewKey(Component* source, unsigned* vk, LPARAM flags) { onKeyPreview(source, vk, flags); }
 
 void Component::setRedraw(bool on) {
     SendMessageA(handle(), WM_SETREDRAW, on ? TRUE : FALSE, 0);
     if (on)
-        RedrawWindow(handle(), nullptr, nullptr,
-                     RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASE | RDW_INTERNALPAINT);
+        RedrawWindow(handle(), nullptr, nullptr, RDW_FRAME | RDW_ALLCHILDREN | RDW_ERASE | RDW_INTERNALPAINT);
 }
 
 void Component::clientRect(RECT* rect) { GetClientRect(handle(), rect); }
@@ -468,8 +460,7 @@ bool Component::takeFocus(bool backwards) {
         for (c = nextChild(c, backwards); c; c = nextChild(c, backwards))
             if (c->takeFocus(backwards)) return true;
     }
-    if ((firstChild_ && !focusableContainer_) || !isVisible() || !isEnabled() ||
-        !(style() & WS_TABSTOP))
+    if ((firstChild_ && !focusableContainer_) || !isVisible() || !isEnabled() || !(style() & WS_TABSTOP))
         return false;
     SetFocus(handle());
     focusChanged(true);
@@ -503,8 +494,7 @@ void Component::focusReport(WPARAM wParam, LPARAM lParam) {
         focusChanged(true);
     } else {
         focusedChild_ = nullptr;
-        if (p)
-            SendMessageA(p->handle(), PrivateMessage::focusReport, 0, reinterpret_cast<LPARAM>(handle()));
+        if (p) SendMessageA(p->handle(), PrivateMessage::focusReport, 0, reinterpret_cast<LPARAM>(handle()));
         focusChanged(false);
     }
 }
@@ -615,8 +605,7 @@ LRESULT Component::sizeChanged(UINT message, WPARAM wParam, LPARAM lParam) {
     readGeometry();
     if (clientWidth_ != oldClientWidth || clientHeight_ != oldClientHeight) {
         layout();
-        if (doubleBuffered_ &&
-            !(bufferWidth_ >= clientWidth_ && bufferHeight_ >= clientHeight_)) {
+        if (doubleBuffered_ && !(bufferWidth_ >= clientWidth_ && bufferHeight_ >= clientHeight_)) {
             releaseBackBuffer();
             createBackBuffer(clientWidth_, clientHeight_);
             bufferWidth_ = clientWidth_;
@@ -687,10 +676,13 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         setFocusTo();
         break;
     case WM_KILLFOCUS:
-        if (active_) SendMessageA(handle(), PrivateMessage::focusReport, 0, reinterpret_cast<LPARAM>(handle()));
+        if (active_)
+            SendMessageA(handle(), PrivateMessage::focusReport, 0, reinterpret_cast<LPARAM>(handle()));
         // A press held with the mouse or the Space key ends with the focus.
-        if (GetCapture() == handle()) ReleaseCapture();   // cancels through WM_CAPTURECHANGED
-        else pressCancelled();
+        if (GetCapture() == handle())
+            ReleaseCapture();   // cancels through WM_CAPTURECHANGED
+        else
+            pressCancelled();
         break;
     case WM_CAPTURECHANGED:
         if (!releasingCapture_ && reinterpret_cast<HWND>(lParam) != handle()) pressCancelled();
@@ -751,7 +743,8 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case PrivateMessage::notify:
         return notify(reinterpret_cast<NMHDR*>(lParam));
     case WM_COMMAND:
-        if (lParam) return SendMessageA(reinterpret_cast<HWND>(lParam), PrivateMessage::command, wParam, lParam);
+        if (lParam)
+            return SendMessageA(reinterpret_cast<HWND>(lParam), PrivateMessage::command, wParam, lParam);
         break;
     case PrivateMessage::command:
         return command(wParam);
@@ -785,8 +778,8 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
-        return colourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message,
-                             wParam, lParam);
+        return colourControl(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message, wParam,
+                             lParam);
     case WM_MOUSEMOVE:
         mouseMove(static_cast<unsigned>(wParam), signedLow(lParam), signedHigh(lParam));
         break;
@@ -823,8 +816,10 @@ LRESULT Component::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case PrivateMessage::escape:
     case PrivateMessage::userRequest:
         if (style() & WS_POPUP) {
-            if (message == PrivateMessage::escape) escapePressed();
-            else userRequest();
+            if (message == PrivateMessage::escape)
+                escapePressed();
+            else
+                userRequest();
         } else if (HWND nativeParent = GetParent(handle())) {
             PostMessageA(nativeParent, message, 0, 0);
         }

@@ -28,7 +28,7 @@ constexpr int right = 4;
 constexpr int topInside = 5;      // top, between the left and right columns
 constexpr int bottomInside = 6;   // bottom, between the left and right columns
 constexpr int fill = 7;
-}  // namespace Dock
+}   // namespace Dock
 
 class Component : public Window {
 public:
@@ -110,8 +110,8 @@ public:
     void setStyle(DWORD style);
     DWORD exStyle() const;
     void move(int x, int y);
-    void resize(int cx, int cy);           // -1 keeps the stored width or height
-    void setClientSize(int cx, int cy);    // outer size = client + the frame
+    void resize(int cx, int cy);          // -1 keeps the stored width or height
+    void setClientSize(int cx, int cy);   // outer size = client + the frame
     void show(bool on);
     void startTimer(UINT_PTR id, UINT milliseconds);
     void stopTimer(UINT_PTR id);
@@ -167,7 +167,7 @@ public:
     Callback<Component*, unsigned, int, int> onMouseMove;
     Callback<Component*, unsigned, LPARAM> onKeyDown;
     Callback<Component*, unsigned, LPARAM> onKeyUp;
-    Callback<Component*, unsigned*, LPARAM> onChar;         // may change or zero the character
+    Callback<Component*, unsigned*, LPARAM> onChar;   // may change or zero the character
     Callback<Component*, bool> onFocus;
     Callback<Component*> onEscape;
     Callback<Component*> onUserRequest;

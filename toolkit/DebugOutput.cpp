@@ -7,7 +7,7 @@ namespace {
 // program's start-up code never ran (the executable loaded as a library).
 DebugOutputSink currentSink = nullptr;
 void* currentContext = nullptr;
-}  // namespace
+}   // namespace
 
 void debugOutput(const char* text) {
     if (!text) return;

@@ -11,5 +11,4 @@ void debugOutput(const char* text);
 
 // Installs a sink (null restores OutputDebugStringA).  Returns the previous
 // sink; its context is written to *previousContext when that is not null.
-DebugOutputSink setDebugOutputSink(DebugOutputSink sink, void* context,
-                                   void** previousContext = nullptr);
+DebugOutputSink setDebugOutputSink(DebugOutputSink sink, void* context, void** previousContext = nullptr);

@@ -6,7 +6,7 @@ namespace {
 constexpr int defaultBaseColor = 0x404040;
 constexpr int defaultRelief = 70;
 constexpr int defaultDepth = 3;
-}  // namespace
+}   // namespace
 
 Element::Element(Element* parent) : parent_(parent) {
     if (parent) {
@@ -71,8 +71,10 @@ void Element::setDisabledTextColor(int colour) { disabledTextColor_ = colour; }
 void Element::setBevelDepth(int depth) {
     if (!(depth == inherited && parent_)) {
         // Compared unsigned: any negative depth counts as huge and becomes 100.
-        if (static_cast<unsigned>(depth) > 100u) depth = 100;
-        else if (depth == 0) depth = 1;
+        if (static_cast<unsigned>(depth) > 100u)
+            depth = 100;
+        else if (depth == 0)
+            depth = 1;
     }
     rebuildBevelPens(depth);
 }
@@ -151,24 +153,15 @@ int Element::textColor() const {
     return textColor_ == inherited && parent_ ? parent_->textColor() : textColor_;
 }
 int Element::disabledTextColor() const {
-    return disabledTextColor_ == inherited && parent_ ? parent_->disabledTextColor()
-                                                      : disabledTextColor_;
+    return disabledTextColor_ == inherited && parent_ ? parent_->disabledTextColor() : disabledTextColor_;
 }
-HFONT Element::font() const {
-    return font_ == inheritedFont() && parent_ ? parent_->font() : font_;
-}
+HFONT Element::font() const { return font_ == inheritedFont() && parent_ ? parent_->font() : font_; }
 int Element::bevelDepth() const {
     return bevelDepth_ == inherited && parent_ ? parent_->bevelDepth() : bevelDepth_;
 }
-int Element::relief() const {
-    return relief_ == inherited && parent_ ? parent_->relief() : relief_;
-}
-HBRUSH Element::baseBrush() const {
-    return !baseBrush_ && parent_ ? parent_->baseBrush() : baseBrush_;
-}
-HBRUSH Element::faceBrush() const {
-    return !faceBrush_ && parent_ ? parent_->faceBrush() : faceBrush_;
-}
+int Element::relief() const { return relief_ == inherited && parent_ ? parent_->relief() : relief_; }
+HBRUSH Element::baseBrush() const { return !baseBrush_ && parent_ ? parent_->baseBrush() : baseBrush_; }
+HBRUSH Element::faceBrush() const { return !faceBrush_ && parent_ ? parent_->faceBrush() : faceBrush_; }
 HPEN Element::shadowDotPen() const {
     return !shadowDotPen_ && parent_ ? parent_->shadowDotPen() : shadowDotPen_;
 }

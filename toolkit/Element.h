@@ -40,7 +40,6 @@ public:
     virtual void setRelief(int relief);
     ~Element() override;
 
-
     // Resolved attributes: the own value, or the parent's when inherited.
     int baseColor() const;
     int faceColor() const;

@@ -27,7 +27,7 @@ void drawRing(HDC dc, const RECT& r, HPEN first, HPEN second) {
 
 void shrink(RECT& r) { inflate(r, -1); }
 
-}  // namespace
+}   // namespace
 
 COLORREF adjust(COLORREF colour, double f) {
     int r = clampChannel(adjustChannel(GetRValue(colour), f));
@@ -60,16 +60,30 @@ void align(const RECT& outer, unsigned code, POINT& box) {
     const int width = box.x;
     const int height = box.y;
     switch ((code >> 4) & 0xF) {
-    case 0x1: box.y = outer.top; break;
-    case 0x2: box.y = outer.bottom - height; break;
-    case 0x0: box.y = (outer.bottom - outer.top - height) / 2 + outer.top; break;
-    default: break;
+    case 0x1:
+        box.y = outer.top;
+        break;
+    case 0x2:
+        box.y = outer.bottom - height;
+        break;
+    case 0x0:
+        box.y = (outer.bottom - outer.top - height) / 2 + outer.top;
+        break;
+    default:
+        break;
     }
     switch (code & 0xF) {
-    case 0x1: box.x = outer.left; break;
-    case 0x2: box.x = outer.right - width; break;
-    case 0x0: box.x = (outer.right - outer.left - width) / 2 + outer.left; break;
-    default: break;
+    case 0x1:
+        box.x = outer.left;
+        break;
+    case 0x2:
+        box.x = outer.right - width;
+        break;
+    case 0x0:
+        box.x = (outer.right - outer.left - width) / 2 + outer.left;
+        break;
+    default:
+        break;
     }
 }
 
@@ -117,9 +131,8 @@ void drawBevel(HDC dc, RECT& rect, int style, int n, const BevelPen* pens) {
     rect.bottom += 1;
 }
 
-HFONT createFont(int height, const char* face, bool bold, bool italic, bool underline,
-                 bool strikeOut, BYTE pitchAndFamily, BYTE charSet) {
+HFONT createFont(int height, const char* face, bool bold, bool italic, bool underline, bool strikeOut,
+                 BYTE pitchAndFamily, BYTE charSet) {
     return CreateFontA(height, 0, 0, 0, bold ? 700 : 0, italic, underline, strikeOut, charSet,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                       pitchAndFamily, face);
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, pitchAndFamily, face);
 }

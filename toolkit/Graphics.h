@@ -35,7 +35,7 @@ constexpr int etched = 2;
 constexpr int sunkenBevel = 3;
 constexpr int raisedBevel = 4;
 constexpr int sunkenEdge = 5;
-}  // namespace BevelStyle
+}   // namespace BevelStyle
 
 // Draws a bevel of `style` with n rings (styles 3 and 4) from `pens`, which
 // holds n pairs for styles 3 and 4 and at least one pair otherwise.  For the
@@ -45,5 +45,5 @@ void drawBevel(HDC dc, RECT& rect, int style, int n, const BevelPen* pens);
 
 // CreateFontA with the toolkit's fixed choices (antialiased, default
 // precision).  The caller owns the font and deletes it.
-HFONT createFont(int height, const char* face, bool bold, bool italic, bool underline,
-                 bool strikeOut, BYTE pitchAndFamily, BYTE charSet);
+HFONT createFont(int height, const char* face, bool bold, bool italic, bool underline, bool strikeOut,
+                 BYTE pitchAndFamily, BYTE charSet);

@@ -14,7 +14,7 @@ constexpr int scrollBarWidth = 16;
 constexpr int scrollBarHeight = 40;
 constexpr int wheelDelta = 120;
 
-}  // namespace
+}   // namespace
 
 Memo::Memo(HWND parentWindow, int x, int y, int width, int height, DWORD style)
     : Component("", WS_CHILD, 0, 0, 0, 0, 0, parentWindow) {
@@ -24,15 +24,14 @@ Memo::Memo(HWND parentWindow, int x, int y, int width, int height, DWORD style)
 
     // The EDIT is created hidden and shown only once the toolkit owns its
     // procedure and its frame has been recomputed.
-    HWND edit = CreateWindowExA(0, "EDIT", "", style & ~static_cast<DWORD>(WS_VISIBLE), x, y, width,
-                                height, parentWindow, nullptr, application().instance(), nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", style & ~static_cast<DWORD>(WS_VISIBLE), x, y, width, height,
+                                parentWindow, nullptr, application().instance(), nullptr);
     if (edit) attachNative(edit);
     readGeometry();
     // The bevel takes the place of the native border: as many rings as the
     // border is wide (no border still gives one ring).
     setBevelDepth((this->height() - clientHeight()) / 2);
-    SetWindowPos(handle(), nullptr, 0, 0, 0, 0,
-                 SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(handle(), SW_SHOW);
     setFont(font());
 }

@@ -14,7 +14,7 @@ constexpr DWORD dialogExStyle = WS_EX_NOPARENTNOTIFY | WS_EX_TOPMOST;
 constexpr DWORD panelStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr DWORD buttonStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP;
 
-}  // namespace
+}   // namespace
 
 MessageDialog::MessageDialog(HWND owner, int buttonCount, const char* title)
     : Component(title, dialogStyle, dialogExStyle, 0, 0, 100, 100, owner), owner_(owner) {

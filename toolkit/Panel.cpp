@@ -18,12 +18,11 @@ namespace {
 
 constexpr int maxPanelText = 1024;
 
-
 // The same effect with two raster operations through a monochrome mask, for
 // systems without msimg32: the mask is white where the source has the
 // transparent colour.
-void maskedBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceWidth,
-               int sourceHeight, COLORREF transparent) {
+void maskedBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceWidth, int sourceHeight,
+               COLORREF transparent) {
     // Declared before the selection below: the mask is out of its DC when it
     // is deleted, and the DC goes last.
     MemoryDc maskDc(CreateCompatibleDC(source));
@@ -74,7 +73,7 @@ HBITMAP createDib(HDC dc, int width, int height, uint32_t** bits) {
     return bitmap;
 }
 
-}  // namespace
+}   // namespace
 
 Panel::Panel(const char* text, HWND parentWindow, int x, int y, int width, int height, DWORD style,
              DWORD exStyle)
@@ -119,8 +118,8 @@ void Panel::paint(HDC dc) {
     // DefWindowProcA directly: derived widgets may answer WM_GETTEXT
     // differently, but the label is always the window's own text.
     char text[maxPanelText + 1];
-    int length = static_cast<int>(
-        DefWindowProcA(handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text)));
+    int length =
+        static_cast<int>(DefWindowProcA(handle(), WM_GETTEXT, sizeof(text), reinterpret_cast<LPARAM>(text)));
     if (length < 0) length = 0;
     text[std::min(length, maxPanelText)] = 0;
     drawText(dc, inner, text, length);
@@ -173,9 +172,12 @@ void Panel::drawFocus(HDC dc, const RECT& rect) {
 
 UINT Panel::horizontalTextFlags() const {
     switch (textAlign_ & 0xF) {
-    case 1: return DT_LEFT;
-    case 2: return DT_RIGHT;
-    default: return DT_CENTER;
+    case 1:
+        return DT_LEFT;
+    case 2:
+        return DT_RIGHT;
+    default:
+        return DT_CENTER;
     }
 }
 
@@ -302,8 +304,8 @@ void Panel::deriveDisabledBitmap() {
     const uint32_t transparent = pixels[0] & 0xFFFFFF;
     const COLORREF disabled = static_cast<COLORREF>(disabledTextColor());
     // DIB words are 0x00RRGGBB, COLORREF is 0x00BBGGRR.
-    const uint32_t disabledWord = (GetRValue(disabled) << 16) | (GetGValue(disabled) << 8) |
-                                  GetBValue(disabled);
+    const uint32_t disabledWord =
+        (GetRValue(disabled) << 16) | (GetGValue(disabled) << 8) | GetBValue(disabled);
     for (uint32_t& p : pixels) p = ((p & 0xFFFFFF) == transparent) ? 0 : disabledWord;
     disabledBitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
     if (disabledBitmap_) {
@@ -355,11 +357,16 @@ void Panel::fitToText() {
     int frame = 0;
     switch (bevelStyle_) {
     case BevelStyle::sunkenBevel:
-    case BevelStyle::raisedBevel: frame = 2 * bevelDepth(); break;
+    case BevelStyle::raisedBevel:
+        frame = 2 * bevelDepth();
+        break;
     case BevelStyle::raisedEdge:
     case BevelStyle::etched:
-    case BevelStyle::sunkenEdge: frame = 2; break;
-    default: break;
+    case BevelStyle::sunkenEdge:
+        frame = 2;
+        break;
+    default:
+        break;
     }
     resize(measure.right - measure.left + frame, measure.bottom - measure.top + frame);
 }

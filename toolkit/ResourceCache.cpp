@@ -22,9 +22,12 @@ ResourceCache::Node* ResourceCache::findHandle(HGDIOBJ handle) const {
 
 HGDIOBJ ResourceCache::create(COLORREF colour) const {
     switch (kind_) {
-    case SolidPen: return CreatePen(PS_SOLID, 0, colour);
-    case DotPen: return CreatePen(PS_DOT, 1, colour);
-    case Brush: return CreateSolidBrush(colour);
+    case SolidPen:
+        return CreatePen(PS_SOLID, 0, colour);
+    case DotPen:
+        return CreatePen(PS_DOT, 1, colour);
+    case Brush:
+        return CreateSolidBrush(colour);
     }
     return nullptr;
 }
@@ -43,8 +46,10 @@ HGDIOBJ ResourceCache::take(COLORREF colour) {
 }
 
 void ResourceCache::unlink(Node* node) {
-    if (node->previous) node->previous->next = node->next;
-    else head_ = node->next;
+    if (node->previous)
+        node->previous->next = node->next;
+    else
+        head_ = node->next;
     if (node->next) node->next->previous = node->previous;
 }
 
@@ -52,9 +57,15 @@ void ResourceCache::release(HGDIOBJ handle) {
     Node* node = findHandle(handle);
     if (!node) {
         switch (kind_) {
-        case SolidPen: debugOutput("DeletePen called for non-existing handle\n"); break;
-        case DotPen: debugOutput("DeleteDotPen called for non-existing handle\n"); break;
-        case Brush: debugOutput("DeleteBrush called for non-existing handle\n"); break;
+        case SolidPen:
+            debugOutput("DeletePen called for non-existing handle\n");
+            break;
+        case DotPen:
+            debugOutput("DeleteDotPen called for non-existing handle\n");
+            break;
+        case Brush:
+            debugOutput("DeleteBrush called for non-existing handle\n");
+            break;
         }
         return;
     }
@@ -71,9 +82,8 @@ void ResourceCache::reportLeaks() {
     const char* label = kind_ == SolidPen ? "Pen=" : (kind_ == DotPen ? "DotPen=" : "Brush=");
     while (Node* node = head_) {
         char line[160];
-        std::snprintf(line, sizeof(line),
-                      "Undeleted graphics resource: %s%lx, color=%06lx, refcount=%d\n", label,
-                      static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(node->handle)),
+        std::snprintf(line, sizeof(line), "Undeleted graphics resource: %s%lx, color=%06lx, refcount=%d\n",
+                      label, static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(node->handle)),
                       static_cast<unsigned long>(node->colour), node->references);
         debugOutput(line);
         DeleteObject(node->handle);

@@ -26,7 +26,7 @@ public:
     void reportLeaks();
 
     Kind kind() const { return kind_; }
-    size_t size() const;                    // distinct objects held
+    size_t size() const;                         // distinct objects held
     int referenceCount(COLORREF colour) const;   // 0 when not cached
     int referenceCount(HGDIOBJ handle) const;
 

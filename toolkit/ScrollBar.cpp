@@ -14,7 +14,7 @@ constexpr DWORD thumbStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTO
 
 int smallerSide(const RECT& r) { return std::min(r.right - r.left, r.bottom - r.top); }
 
-}  // namespace
+}   // namespace
 
 ScrollBar::ScrollBar(HWND parentWindow, bool vertical, int x, int y, int width, int height, int dock)
     : Panel("", parentWindow, x, y, width, height, trackStyle, 0), vertical_(vertical) {
@@ -191,8 +191,10 @@ void ScrollBar::layoutThumb() {
     length = std::min<int64_t>(length, std::max(track, 0));
     const int thumbLength = static_cast<int>(length);
     if (lengthOf(thumb_) != thumbLength) {
-        if (vertical_) thumb_->resize(-1, thumbLength);
-        else thumb_->resize(thumbLength, -1);
+        if (vertical_)
+            thumb_->resize(-1, thumbLength);
+        else
+            thumb_->resize(thumbLength, -1);
     }
 
     const int64_t scrollable = range - page_;
@@ -222,8 +224,10 @@ void ScrollBar::focusAfterInput() {
 }
 
 void ScrollBar::arrowStep(Button* arrow) {
-    if (arrow == decButton_) setPosition(position_ - step_);
-    else if (arrow == incButton_) setPosition(position_ + step_);
+    if (arrow == decButton_)
+        setPosition(position_ - step_);
+    else if (arrow == incButton_)
+        setPosition(position_ + step_);
     focusAfterInput();
 }
 
@@ -232,8 +236,10 @@ void ScrollBar::pageTowardClick() {
     const int click = alongAxis(clickX_, clickY_);
     const int thumbStart = vertical_ ? thumb_->y() : thumb_->x();
     const int thumbEnd = thumbStart + lengthOf(thumb_);
-    if (click < thumbStart) setPosition(position_ - page_);
-    else if (click >= thumbEnd) setPosition(position_ + page_);
+    if (click < thumbStart)
+        setPosition(position_ - page_);
+    else if (click >= thumbEnd)
+        setPosition(position_ + page_);
 }
 
 void ScrollBar::mouseDown(unsigned keys, int x, int y) {
@@ -314,11 +320,20 @@ void ScrollBar::thumbMouseMove(Component*, unsigned keys, int x, int y) {
 void ScrollBar::thumbKeyDown(Component*, unsigned vk, LPARAM) {
     switch (vk) {
     case VK_LEFT:
-    case VK_UP: setPosition(position_ - 1); break;
+    case VK_UP:
+        setPosition(position_ - 1);
+        break;
     case VK_RIGHT:
-    case VK_DOWN: setPosition(position_ + 1); break;
-    case VK_NEXT: setPosition(position_ + page_); break;
-    case VK_PRIOR: setPosition(position_ - page_); break;
-    default: break;
+    case VK_DOWN:
+        setPosition(position_ + 1);
+        break;
+    case VK_NEXT:
+        setPosition(position_ + page_);
+        break;
+    case VK_PRIOR:
+        setPosition(position_ - page_);
+        break;
+    default:
+        break;
     }
 }

@@ -14,7 +14,7 @@ constexpr DWORD memoStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHI
                             WS_TABSTOP | ES_AUTOVSCROLL | ES_MULTILINE;
 constexpr unsigned keyEscape = 27;
 
-}  // namespace
+}   // namespace
 
 TextWindow::TextWindow() : Component("Help", windowStyle, 0, 0, 0, 200, 200, nullptr) {
     buttonBar_ = new Panel("", handle(), 0, 0, 0, 40, barStyle);

@@ -42,7 +42,7 @@ void initialiseCommonControls() {
 
 void destroyShared(Tooltips* tooltips) { delete tooltips; }
 
-}  // namespace
+}   // namespace
 
 Tooltips::Tooltips() = default;
 
@@ -61,10 +61,9 @@ Tooltips& Tooltips::shared() {
 void Tooltips::create() {
     if (window_) return;
     initialiseCommonControls();
-    window_ = CreateWindowExA(0, "tooltips_class32", nullptr,
-                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT,
-                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                              application().instance(), nullptr);
+    window_ = CreateWindowExA(
+        0, "tooltips_class32", nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, application().instance(), nullptr);
     if (window_) {
         SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE);
     }

@@ -4,8 +4,8 @@
 #pragma once
 
 namespace TypeTag {
-constexpr unsigned none = 0;              // an Element that is not a window
-constexpr unsigned first = 0x28174800;    // the range a window's user data must fall into
+constexpr unsigned none = 0;             // an Element that is not a window
+constexpr unsigned first = 0x28174800;   // the range a window's user data must fall into
 constexpr unsigned last = 0x281748FF;
 constexpr unsigned window = 0x28174800;
 constexpr unsigned component = 0x28174801;
@@ -24,7 +24,7 @@ constexpr unsigned inviPanel = 0x2817480E;
 constexpr unsigned header = 0x2817480F;
 constexpr unsigned inviPanel2 = 0x28174812;
 constexpr unsigned treeView = 0x28174815;
-}  // namespace TypeTag
+}   // namespace TypeTag
 
 // The class name the trace prints for a tag; "Unknown" for 0 and unlisted tags.
 const char* typeTagName(unsigned tag);

@@ -15,7 +15,7 @@ Component* asComponent(Element* element) {
     return static_cast<Component*>(static_cast<Window*>(element));
 }
 
-}  // namespace
+}   // namespace
 
 Element* Window::styleParentOf(HWND parentWindow) {
     return parentWindow ? windowFromHandle(parentWindow) : nullptr;
@@ -36,8 +36,8 @@ Window::Window(const char* title, DWORD style, DWORD exStyle, int x, int y, int 
     }
     // The object rides along as the creation parameter; the window procedure
     // binds it on WM_NCCREATE and sets hwnd_ there already.
-    HWND created = CreateWindowExA(exStyle, className(), title ? title : "", style, x, y, width,
-                                   height, parentWindow, nullptr, application().instance(), this);
+    HWND created = CreateWindowExA(exStyle, className(), title ? title : "", style, x, y, width, height,
+                                   parentWindow, nullptr, application().instance(), this);
     hwnd_ = created;
 }
 
@@ -135,7 +135,8 @@ void Window::attachNative(HWND control) {
     previousProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::windowProcedure)));
     HWND parentWindow = nullptr;
-    if (Window* parentObject = static_cast<Window*>(asComponent(parent()))) parentWindow = parentObject->handle();
+    if (Window* parentObject = static_cast<Window*>(asComponent(parent())))
+        parentWindow = parentObject->handle();
     if (!parentWindow) parentWindow = GetParent(control);
     if (parentWindow)
         SendMessageA(parentWindow, WM_PARENTNOTIFY, WM_CREATE, reinterpret_cast<LPARAM>(control));

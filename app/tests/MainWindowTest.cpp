@@ -200,7 +200,8 @@ TEST_F(MainWindowTest, BuiltWithToolbarSixButtonsAndMemo) {
     EXPECT_EQ(memo->height(), window->clientHeight() - 40) << "the memo fills the rest";
     EXPECT_EQ(memo->width(), window->clientWidth());
     EXPECT_EQ(memoText(), "");
-    EXPECT_EQ(window->document().view(), static_cast<ReportView*>(&window->reportView())) << "attached as the report view";
+    EXPECT_EQ(window->document().view(), static_cast<ReportView*>(&window->reportView()))
+        << "attached as the report view";
     EXPECT_FALSE(window->helpWindow()->isVisible()) << "the help window starts hidden";
 }
 
@@ -295,7 +296,8 @@ TEST_F(MainWindowTest, ThousandsOfLinesAppearInOrder) {
     window->reportView().renderReport(window->document());
     window->reportView().appendElapsedTime(GetTickCount());
     const int summary = count / 1000;
-    EXPECT_EQ(window->memo()->lineCount(), 3 + summary + count + 2 + 1) << "the last CR LF opens an empty line";
+    EXPECT_EQ(window->memo()->lineCount(), 3 + summary + count + 2 + 1)
+        << "the last CR LF opens an empty line";
     EXPECT_EQ(str(window->memo()->line(3 + summary + count - 1)), last);
 }
 
@@ -484,7 +486,9 @@ TEST_F(MainWindowTest, ReportLargerThanTheMemoHoldsIsWholeInCopyAndSave) {
 
     std::vector<std::pair<std::string, bool>> lines = {{"warning !", true}};
     for (int i = 0; i < 2000; ++i)
-        lines.push_back({"   C:\\PROGRAM FILES\\BRELVANX\\FILE" + std::to_string(i) + ".DLL  12k345  ver. 2.0.6.1", false});
+        lines.push_back(
+            {"   C:\\PROGRAM FILES\\BRELVANX\\FILE" + std::to_string(i) + ".DLL  12k345  ver. 2.0.6.1",
+             false});
     renderLines(lines, GetTickCount());
     const std::string whole = str(window->reportView().reportText());
     ASSERT_GT(whole.size(), 65536u);
@@ -504,10 +508,11 @@ TEST_F(MainWindowTest, ReportLargerThanTheMemoHoldsIsWholeInCopyAndSave) {
     const size_t detailsShown = shownLines.size() - 7;
     const std::string& notice = shownLines[shownLines.size() - 3];
     const std::string logPath = str(window->document().logFilePath());
-    EXPECT_EQ(notice, "Report too long for the window: " + std::to_string(2001 - detailsShown) + " more lines are in " +
-                          logPath + " and in a copied or saved report");
+    EXPECT_EQ(notice, "Report too long for the window: " + std::to_string(2001 - detailsShown) +
+                          " more lines are in " + logPath + " and in a copied or saved report");
     const size_t noticeAt = shown.find("Report too long for the window: ");
-    EXPECT_EQ(shown.substr(0, noticeAt), whole.substr(0, noticeAt)) << "what is shown is the report's beginning";
+    EXPECT_EQ(shown.substr(0, noticeAt), whole.substr(0, noticeAt))
+        << "what is shown is the report's beginning";
 
     struct Action {
         const char* name;
@@ -597,7 +602,8 @@ struct MessageBoxReader {
     static std::string text;
     static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
         HWND box = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &SaveDialogDriver::findDialog, reinterpret_cast<LPARAM>(&box));
+        EnumThreadWindows(GetCurrentThreadId(), &SaveDialogDriver::findDialog,
+                          reinterpret_cast<LPARAM>(&box));
         if (!box) return;
         KillTimer(nullptr, id);
         char buffer[1024] = "";
@@ -754,7 +760,8 @@ TEST_F(MainWindowTest, AboutShowsVersionAndMakerCentredOverTheWindow) {
         ModalGuard guard;
         about->onClick(about);
     }
-    EXPECT_EQ(watcher.text, std::string("ZNQ8 Diagnostics Tool \nVersion ") + Q8_SHORT_VERSION + "\nMade by Brelvanx");
+    EXPECT_EQ(watcher.text,
+              std::string("ZNQ8 Diagnostics Tool \nVersion ") + Q8_SHORT_VERSION + "\nMade by Brelvanx");
     EXPECT_EQ(watcher.caption, "About");
     EXPECT_EQ(watcher.button, "OK");
     EXPECT_EQ(watcher.textColour, 0x00FF00u);
@@ -773,7 +780,8 @@ struct CloseThenDismiss {
     static HWND mainWindow;
     static void CALLBACK tick(HWND, UINT, UINT_PTR id, DWORD) {
         HWND box = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), &SaveDialogDriver::findDialog, reinterpret_cast<LPARAM>(&box));
+        EnumThreadWindows(GetCurrentThreadId(), &SaveDialogDriver::findDialog,
+                          reinterpret_cast<LPARAM>(&box));
         MessageDialog* about = nullptr;
         EnumThreadWindows(GetCurrentThreadId(), &AboutWatcher::findDialog, reinterpret_cast<LPARAM>(&about));
         if (!box && !about) return;
@@ -782,8 +790,10 @@ struct CloseThenDismiss {
         // then ends as the user would end it.
         SendMessageA(mainWindow, WM_CLOSE, 0, 0);
         EXPECT_TRUE(IsWindow(mainWindow)) << "not closed under the modal loop";
-        if (about) about->escapePressed();
-        else PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
+        if (about)
+            about->escapePressed();
+        else
+            PostMessageA(box, WM_COMMAND, IDCANCEL, 0);
     }
 };
 HWND CloseThenDismiss::mainWindow = nullptr;
@@ -795,8 +805,12 @@ TEST_F(MainWindowTest, CloseDuringAModalWindowWaitsForItsEnd) {
         const char* what;
         std::function<void(MainWindow&)> open;
     } rows[] = {
-        {"about box", [](MainWindow& w) { w.button(MainWindow::aboutButton)->onClick(w.button(MainWindow::aboutButton)); }},
-        {"save dialog", [](MainWindow& w) { w.button(MainWindow::saveButton)->onClick(w.button(MainWindow::saveButton)); }},
+        {"about box",
+         [](MainWindow& w) {
+             w.button(MainWindow::aboutButton)->onClick(w.button(MainWindow::aboutButton));
+         }},
+        {"save dialog",
+         [](MainWindow& w) { w.button(MainWindow::saveButton)->onClick(w.button(MainWindow::saveButton)); }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -860,4 +874,4 @@ TEST_F(MainWindowTest, ScreenshotAfterAReport) {
     EXPECT_GT(captureScreenToBmp(r, path), 4u) << "the capture shows the window, not an empty screen";
 }
 
-}  // namespace
+}   // namespace

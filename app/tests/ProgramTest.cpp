@@ -56,16 +56,16 @@ void debugUntilExit(const PROCESS_INFORMATION& process, DWORD deadline, RunResul
             const OUTPUT_DEBUG_STRING_INFO& info = event.u.DebugString;
             std::vector<char> text(info.nDebugStringLength + 1, 0);
             SIZE_T read = 0;
-            if (!info.fUnicode &&
-                ReadProcessMemory(process.hProcess, info.lpDebugStringData, text.data(),
-                                  info.nDebugStringLength, &read))
+            if (!info.fUnicode && ReadProcessMemory(process.hProcess, info.lpDebugStringData, text.data(),
+                                                    info.nDebugStringLength, &read))
                 result.debugOutput.append(text.data(), std::strlen(text.data()));
             break;
         }
         case EXCEPTION_DEBUG_EVENT:
             // The loader's breakpoint is the debugger's; every other exception
             // is the program's to handle (its fault guards rely on that).
-            if (event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT && !sawLoaderBreakpoint)
+            if (event.u.Exception.ExceptionRecord.ExceptionCode == EXCEPTION_BREAKPOINT &&
+                !sawLoaderBreakpoint)
                 sawLoaderBreakpoint = true;
             else
                 status = DBG_EXCEPTION_NOT_HANDLED;
@@ -81,10 +81,10 @@ void debugUntilExit(const PROCESS_INFORMATION& process, DWORD deadline, RunResul
 }
 
 struct RunOptions {
-    bool withOutput = true;                       // false: no standard output at all
-    std::function<void(DWORD)> whileRunning;      // called with the process id
+    bool withOutput = true;                    // false: no standard output at all
+    std::function<void(DWORD)> whileRunning;   // called with the process id
     DWORD timeout = 60000;
-    bool debugged = false;                        // collect the debugger output
+    bool debugged = false;   // collect the debugger output
 };
 
 // Starts `commandLine` with its standard output on a pipe (or none at all),
@@ -235,7 +235,8 @@ TEST(SilentProgram, ReportOnStandardOutputAndExitZero) {
 }
 
 TEST(SilentProgram, QuotesAroundOrBeforeTheArgumentStillSelectSilentMode) {
-    for (const char* line : {"Q8diag.exe \"\" silent", "Q8diag.exe \"silent\"", "\"Q8diag.exe\" silent extra"}) {
+    for (const char* line :
+         {"Q8diag.exe \"\" silent", "Q8diag.exe \"silent\"", "\"Q8diag.exe\" silent extra"}) {
         SCOPED_TRACE(line);
         const RunResult result = run(line);
         ASSERT_TRUE(result.finished);
@@ -251,7 +252,8 @@ TEST(SilentProgram, WithoutStandardOutputTheLinesAreLostQuietly) {
 }
 
 TEST(InteractiveProgram, OtherFirstArgumentsStartTheWindowAndCloseEndsIt) {
-    for (const char* line : {"Q8diag.exe", "Q8diag.exe x silent", "Q8diag.exe Silent", "Q8diag.exe silentx"}) {
+    for (const char* line :
+         {"Q8diag.exe", "Q8diag.exe x silent", "Q8diag.exe Silent", "Q8diag.exe silentx"}) {
         SCOPED_TRACE(line);
         bool shown = false;
         const RunResult result = run(line, true, [&](DWORD id) {
@@ -399,4 +401,4 @@ TEST(CrashHandler, ShowsItsBoxAndEndsTheProcessWithZero) {
     }
 }
 
-}  // namespace
+}   // namespace

@@ -33,8 +33,8 @@ DWORD preferredBase(const char* path) {
 // names the preferred base although the image sits elsewhere.
 void describeLoaderWork(HMODULE module) {
     char* base = reinterpret_cast<char*>(module);
-    IMAGE_NT_HEADERS32* nt = reinterpret_cast<IMAGE_NT_HEADERS32*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    IMAGE_NT_HEADERS32* nt =
+        reinterpret_cast<IMAGE_NT_HEADERS32*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
     const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     const IMAGE_IMPORT_DESCRIPTOR* first =
         reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
@@ -64,7 +64,7 @@ int windowsLeftOnThisThread() {
     return count;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) return 101;

@@ -33,18 +33,19 @@ std::string format(const char* pattern, ...) {
 
 std::string valueText(DWORD type, DWORD value) {
     switch (type & MIXERCONTROL_CT_UNITS_MASK) {
-    case MIXERCONTROL_CT_UNITS_BOOLEAN: return value ? "ON" : "OFF";
-    case MIXERCONTROL_CT_UNITS_UNSIGNED: return format("%04lx", (unsigned long)value);
-    case MIXERCONTROL_CT_UNITS_SIGNED: return format("%ld", (long)(LONG)value);
+    case MIXERCONTROL_CT_UNITS_BOOLEAN:
+        return value ? "ON" : "OFF";
+    case MIXERCONTROL_CT_UNITS_UNSIGNED:
+        return format("%04lx", (unsigned long)value);
+    case MIXERCONTROL_CT_UNITS_SIGNED:
+        return format("%ld", (long)(LONG)value);
     default:
         ADD_FAILURE() << "units this test does not format: " << std::hex << type;
         return "?";
     }
 }
 
-std::string bound(LONG value) {
-    return format("%04llx", (unsigned long long)(long long)value);
-}
+std::string bound(LONG value) { return format("%04llx", (unsigned long long)(long long)value); }
 
 // What the section should print for the controls of one line, read directly.
 void expectControls(Lines& lines, HMIXER mixer, const MIXERLINEA& line, int& controlCount) {
@@ -55,12 +56,14 @@ void expectControls(Lines& lines, HMIXER mixer, const MIXERLINEA& line, int& con
     request.cControls = line.cControls;
     request.cbmxctrl = sizeof(MIXERCONTROLA);
     request.pamxctrl = controls.data();
-    ASSERT_EQ(MMSYSERR_NOERROR, mixerGetLineControlsA((HMIXEROBJ)mixer, &request, MIXER_GETLINECONTROLSF_ALL));
+    ASSERT_EQ(MMSYSERR_NOERROR,
+              mixerGetLineControlsA((HMIXEROBJ)mixer, &request, MIXER_GETLINECONTROLSF_ALL));
     for (DWORD c = 0; c < line.cControls; ++c) {
         const MIXERCONTROLA& control = controls[c];
         ++controlCount;
-        std::string text = std::string(12, ' ') + control.szName + mixerControlTypeText(control.dwControlType) +
-                           " [" + bound(control.Bounds.lMinimum) + "->" + bound(control.Bounds.lMaximum) + "," +
+        std::string text = std::string(12, ' ') + control.szName +
+                           mixerControlTypeText(control.dwControlType) + " [" +
+                           bound(control.Bounds.lMinimum) + "->" + bound(control.Bounds.lMaximum) + "," +
                            format("%lu", (unsigned long)control.Metrics.cSteps) + " steps]";
         if (control.fdwControl & MIXERCONTROL_CONTROLF_DISABLED) text += ", DISABLED ";
         if (control.fdwControl & MIXERCONTROL_CONTROLF_UNIFORM) text += ", UNIFORM ";
@@ -75,11 +78,12 @@ void expectControls(Lines& lines, HMIXER mixer, const MIXERLINEA& line, int& con
         details.cbStruct = sizeof details;
         details.dwControlID = control.dwControlID;
         details.cChannels = channels;
-        details.cMultipleItems = (control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.cMultipleItems : 0;
+        details.cMultipleItems =
+            (control.fdwControl & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.cMultipleItems : 0;
         details.cbDetails = sizeof(MIXERCONTROLDETAILS_LISTTEXTA);
         details.paDetails = texts.data();
-        bool haveTexts = mixerGetControlDetailsA((HMIXEROBJ)mixer, &details, MIXER_GETCONTROLDETAILSF_LISTTEXT) ==
-                         MMSYSERR_NOERROR;
+        bool haveTexts = mixerGetControlDetailsA((HMIXEROBJ)mixer, &details,
+                                                 MIXER_GETCONTROLDETAILSF_LISTTEXT) == MMSYSERR_NOERROR;
         details.cbDetails = sizeof(DWORD);
         details.paDetails = values.data();
         ASSERT_EQ(MMSYSERR_NOERROR,
@@ -91,7 +95,8 @@ void expectControls(Lines& lines, HMIXER mixer, const MIXERLINEA& line, int& con
                                 valueText(control.dwControlType, values[k]));
         } else {
             text += ", setting: [";
-            for (DWORD k = 0; k < channels * items; ++k) text += " " + valueText(control.dwControlType, values[k]);
+            for (DWORD k = 0; k < channels * items; ++k)
+                text += " " + valueText(control.dwControlType, values[k]);
             lines.push_back(text + " ]");
         }
     }
@@ -115,7 +120,8 @@ Lines expectedMixerSection(MixerCounts& counts) {
             MIXERLINEA destination = {};
             destination.cbStruct = sizeof destination;
             destination.dwDestination = d;
-            EXPECT_EQ(MMSYSERR_NOERROR, mixerGetLineInfoA((HMIXEROBJ)mixer, &destination, MIXER_GETLINEINFOF_DESTINATION));
+            EXPECT_EQ(MMSYSERR_NOERROR,
+                      mixerGetLineInfoA((HMIXEROBJ)mixer, &destination, MIXER_GETLINEINFOF_DESTINATION));
             ++counts.destinations;
             lines.push_back(std::string(6, ' ') + destination.szName);
             expectControls(lines, mixer, destination, counts.controls);
@@ -124,7 +130,8 @@ Lines expectedMixerSection(MixerCounts& counts) {
                 source.cbStruct = sizeof source;
                 source.dwDestination = d;
                 source.dwSource = s;
-                EXPECT_EQ(MMSYSERR_NOERROR, mixerGetLineInfoA((HMIXEROBJ)mixer, &source, MIXER_GETLINEINFOF_SOURCE));
+                EXPECT_EQ(MMSYSERR_NOERROR,
+                          mixerGetLineInfoA((HMIXEROBJ)mixer, &source, MIXER_GETLINEINFOF_SOURCE));
                 ++counts.sources;
                 lines.push_back(std::string(9, ' ') + source.szName);
                 expectControls(lines, mixer, source, counts.controls);
@@ -170,7 +177,8 @@ bool findMute(HMIXER& mixer, MIXERCONTROLA& mute) {
         request.pamxctrl = &mute;
         if (mixerGetLineInfoA((HMIXEROBJ)mixer, &line, MIXER_GETLINEINFOF_DESTINATION) == MMSYSERR_NOERROR) {
             request.dwLineID = line.dwLineID;
-            if (mixerGetLineControlsA((HMIXEROBJ)mixer, &request, MIXER_GETLINECONTROLSF_ONEBYTYPE) == MMSYSERR_NOERROR)
+            if (mixerGetLineControlsA((HMIXEROBJ)mixer, &request, MIXER_GETLINECONTROLSF_ONEBYTYPE) ==
+                MMSYSERR_NOERROR)
                 return true;
         }
         mixerClose(mixer);
@@ -252,7 +260,8 @@ struct CodecExpectation {
 
 BOOL CALLBACK collectTag(HACMDRIVERID, LPACMFORMATTAGDETAILSA tag, DWORD_PTR instance, DWORD) {
     auto* expected = reinterpret_cast<CodecExpectation*>(instance);
-    expected->lines.push_back(format("      %s [%lu] size=%lu", tag->szFormatTag, tag->dwFormatTag, tag->cbFormatSize));
+    expected->lines.push_back(
+        format("      %s [%lu] size=%lu", tag->szFormatTag, tag->dwFormatTag, tag->cbFormatSize));
     return TRUE;
 }
 
@@ -307,4 +316,4 @@ TEST(AudioLive, CodecSectionListsTheInstalledDriversWithTheirTags) {
     EXPECT_EQ((int)expected.names.size(), pcmLines);
 }
 
-}  // namespace
+}   // namespace

@@ -32,4 +32,4 @@ TEST(AudioWithoutServer, NoMixersAndNoDeviceBlocks) {
     EXPECT_EQ("ACM system", codecs.lines[1]);
 }
 
-}  // namespace
+}   // namespace

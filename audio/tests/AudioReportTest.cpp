@@ -35,7 +35,8 @@ TEST(AudioReport, SectionsAtTheirStepsInOrder) {
     CreateDirectoryA(brelvanx.c_str(), nullptr);
     CreateDirectoryA(receiver.c_str(), nullptr);
     unsigned char record[136] = {0x9A, 0xEE, 0x96, 0x99, 128, 0, 0, 0, 'W', 0};
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle =
+        CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, handle);
     DWORD written = 0;
     WriteFile(handle, record, sizeof record, &written, nullptr);
@@ -67,7 +68,7 @@ TEST(AudioReport, SectionsAtTheirStepsInOrder) {
     EXPECT_EQ(mixers.lines, slice(report, at, mixers.lines.size()));
     at += mixers.lines.size();
     Lines soundCard = {"Demod settings for " + receiver, "   Receiver [**demo**] ", "      Wave device: W",
-                       "      Mixer device: ", "      Mixer line: ", ""};
+                       "      Mixer device: ",           "      Mixer line: ",      ""};
     EXPECT_EQ(soundCard, slice(report, at, soundCard.size()));
     at += soundCard.size();
     EXPECT_EQ("", report.at(at));
@@ -80,4 +81,4 @@ TEST(AudioReport, SectionsAtTheirStepsInOrder) {
     EXPECT_EQ(codecs.lines, slice(report, report.size() - codecs.lines.size(), codecs.lines.size()));
 }
 
-}  // namespace
+}   // namespace

@@ -17,7 +17,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 TEST(DeviceFormat, CapabilityAndErrorLines) {
-    EXPECT_STREQ("0: Speakers (Null Output) [fffff] <2>", deviceCapsLine(0, "Speakers (Null Output)", 0xFFFFF, 2).c_str());
+    EXPECT_STREQ("0: Speakers (Null Output) [fffff] <2>",
+                 deviceCapsLine(0, "Speakers (Null Output)", 0xFFFFF, 2).c_str());
     EXPECT_STREQ("12: Aux [0] <4294967295>", deviceCapsLine(12, "Aux", 0, 0xFFFFFFFFu).c_str());
     EXPECT_STREQ("3: ERR:2", deviceErrorLine(3, MMSYSERR_BADDEVICEID).c_str());
     EXPECT_STREQ("0: ERR:6", deviceErrorLine(0, MMSYSERR_NODRIVER).c_str());
@@ -92,4 +93,4 @@ TEST(DeviceBlock, CapabilityQueriesReportBadIdentifiers) {
     }
 }
 
-}  // namespace
+}   // namespace

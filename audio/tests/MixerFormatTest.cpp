@@ -43,8 +43,8 @@ TEST(MixerFormat, ControlTypeTexts) {
         {MIXERCONTROL_CONTROLTYPE_MICROTIME, " (micro-time)"},
         {MIXERCONTROL_CONTROLTYPE_MILLITIME, " (milli-time)"},
         {MIXERCONTROL_CONTROLTYPE_CUSTOM, " (Custom)"},
-        {0x0FFFFFFFu, " (Custom)"},                                // any type of the custom class
-        {MIXERCONTROL_CT_CLASS_FADER | MIXERCONTROL_CT_UNITS_SIGNED, ""},  // known class, unknown type
+        {0x0FFFFFFFu, " (Custom)"},                                         // any type of the custom class
+        {MIXERCONTROL_CT_CLASS_FADER | MIXERCONTROL_CT_UNITS_SIGNED, ""},   // known class, unknown type
         {MIXERCONTROL_CT_CLASS_LIST, ""},
     };
     for (const Row& row : rows) {
@@ -109,7 +109,7 @@ TEST(MixerFormat, ValueTextsByUnits) {
         {MIXERCONTROL_CONTROLTYPE_DECIBELS, (DWORD)-5, "-0.5dB"},
         {MIXERCONTROL_CONTROLTYPE_PERCENT, 1000, "100%"},
         {MIXERCONTROL_CONTROLTYPE_PERCENT, 3, "0.3%"},
-        {MIXERCONTROL_CONTROLTYPE_PERCENT, 0xFFFFFFFFu, "429496729.5%"},  // unsigned, not -0.1
+        {MIXERCONTROL_CONTROLTYPE_PERCENT, 0xFFFFFFFFu, "429496729.5%"},   // unsigned, not -0.1
         {MIXERCONTROL_CONTROLTYPE_CUSTOM, 7, ""},
         {MIXERCONTROL_CT_CLASS_NUMBER | 0x00060000u, 7, ""},   // units beyond the known five
     };
@@ -161,9 +161,9 @@ TEST(MixerFormat, ControlLineJoinsNameTypeBoundsAndFlags) {
     std::memset(control.szName, 'N', sizeof control.szName);
     control.dwControlType = MIXERCONTROL_CONTROLTYPE_CUSTOM;
     control.fdwControl = 0;
-    EXPECT_EQ(std::string(12, ' ') + std::string(MIXER_LONG_NAME_CHARS, 'N') +
-                  " (Custom) [0000->ffff,192 steps]",
-              mixerControlLine(control).c_str());
+    EXPECT_EQ(
+        std::string(12, ' ') + std::string(MIXER_LONG_NAME_CHARS, 'N') + " (Custom) [0000->ffff,192 steps]",
+        mixerControlLine(control).c_str());
 }
 
-}  // namespace
+}   // namespace

@@ -31,7 +31,7 @@ struct FakeLine {
     DWORD channels;
     bool controlsOk;
     std::vector<FakeControl> controls;
-    std::vector<FakeLine> sources;    // destinations only
+    std::vector<FakeLine> sources;   // destinations only
 };
 
 struct FakeMixer {
@@ -134,7 +134,8 @@ MMRESULT WINAPI fakeControlDetails(HMIXEROBJ handle, LPMIXERCONTROLDETAILS detai
     const FakeControl& control = *controlTable.at(details->dwControlID);
     DWORD channels = (control.flags & MIXERCONTROL_CONTROLF_UNIFORM) ? 1 : line->channels;
     DWORD items = (control.flags & MIXERCONTROL_CONTROLF_MULTIPLE) ? control.items : 0;
-    if (details->cbStruct != sizeof *details || details->cChannels != channels || details->cMultipleItems != items)
+    if (details->cbStruct != sizeof *details || details->cChannels != channels ||
+        details->cMultipleItems != items)
         fake.faults.push_back("details request for " + control.name);
     size_t count = (size_t)channels * (items ? items : 1);
     if (flags == MIXER_GETCONTROLDETAILSF_LISTTEXT) {
@@ -151,8 +152,8 @@ MMRESULT WINAPI fakeControlDetails(HMIXEROBJ handle, LPMIXERCONTROLDETAILS detai
     return MMSYSERR_NOERROR;
 }
 
-const MixerCalls kFakeCalls = {fakeNumDevs, fakeOpen, fakeClose, fakeCaps, fakeLineInfo, fakeLineControls,
-                               fakeControlDetails};
+const MixerCalls kFakeCalls = {fakeNumDevs,  fakeOpen,         fakeClose,         fakeCaps,
+                               fakeLineInfo, fakeLineControls, fakeControlDetails};
 
 const DWORD UNIFORM = MIXERCONTROL_CONTROLF_UNIFORM;
 const DWORD MULTIPLE = MIXERCONTROL_CONTROLF_MULTIPLE;
@@ -184,9 +185,10 @@ TEST_F(MixerSectionFake, OpenFailuresAndUnreadableCapabilities) {
         {MMSYSERR_NOERROR, false, "caps fail", {{true, "never listed", 2, true, {}, {}}}},
         {MMSYSERR_NOERROR, true, "Empty Mixer", {}},
     };
-    EXPECT_EQ(Lines({"System audio mixers", "   Mixer #0 - bad device ID", "   Mixer #2 - unable to allocate resources",
-                     "   Mixer #3", "   Mixer #4 = Empty Mixer", ""}),
-              run());
+    EXPECT_EQ(
+        Lines({"System audio mixers", "   Mixer #0 - bad device ID",
+               "   Mixer #2 - unable to allocate resources", "   Mixer #3", "   Mixer #4 = Empty Mixer", ""}),
+        run());
 }
 
 TEST_F(MixerSectionFake, LinesControlsAndSettings) {
@@ -194,8 +196,8 @@ TEST_F(MixerSectionFake, LinesControlsAndSettings) {
     FakeControl mute{"Mute", MIXERCONTROL_CONTROLTYPE_MUTE, UNIFORM, 0, 0, 1, 0, {}, {1}};
     FakeControl custom{"Vendor", MIXERCONTROL_CONTROLTYPE_CUSTOM, 0, 0, -1, 5, 6, {}, {}};
     FakeControl unreadable{"Unreadable", MIXERCONTROL_CONTROLTYPE_MUTE, UNIFORM, 0, 0, 1, 0, {"x"}, {}};
-    FakeControl mux{"Source", MIXERCONTROL_CONTROLTYPE_MUX, UNIFORM | MULTIPLE, 2, 0, 1, 2,
-                    {"Mic", "Line"}, {0, 1}};
+    FakeControl mux{"Source", MIXERCONTROL_CONTROLTYPE_MUX, UNIFORM | MULTIPLE, 2, 0, 1, 2, {"Mic", "Line"},
+                    {0, 1}};
     // A driver's absurd item count is not trusted with an allocation: the
     // control is left out like one whose values cannot be read.
     FakeControl absurd{"Absurd", MIXERCONTROL_CONTROLTYPE_MUX, MULTIPLE, 0xFFFFFFFFu, 0, 1, 2, {"x"}, {1}};
@@ -229,4 +231,4 @@ TEST_F(MixerSectionFake, LinesControlsAndSettings) {
     EXPECT_EQ(expected, run());
 }
 
-}  // namespace
+}   // namespace

@@ -27,7 +27,8 @@ protected:
     void writeFile(const std::vector<unsigned char>& bytes) { writeFileIn(folder_, bytes); }
     static void writeFileIn(const std::string& folder, const std::vector<unsigned char>& bytes) {
         std::string path = folder + "\\SoundCard_Config.dat";
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(INVALID_HANDLE_VALUE, file);
         DWORD written = 0;
         WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
@@ -48,11 +49,16 @@ TEST_F(SoundCardFile, RecordsOfTheFileInTheFolderAreListed) {
     std::string wave = "Speakers";
     std::copy(wave.begin(), wave.end(), bytes.begin() + 8);
     bytes[kSoundCardRecordSize + 3] = 0x12;   // key 0x12000000
-    std::vector<std::string> expected = {
-        "Demod settings for " + folder_,
-        "   Receiver [**demo**] ", "      Wave device: Speakers", "      Mixer device: ", "      Mixer line: ",
-        "   Receiver [12L00000] ", "      Wave device: ", "      Mixer device: ", "      Mixer line: ",
-        ""};
+    std::vector<std::string> expected = {"Demod settings for " + folder_,
+                                         "   Receiver [**demo**] ",
+                                         "      Wave device: Speakers",
+                                         "      Mixer device: ",
+                                         "      Mixer line: ",
+                                         "   Receiver [12L00000] ",
+                                         "      Wave device: ",
+                                         "      Mixer device: ",
+                                         "      Mixer line: ",
+                                         ""};
     writeFile(bytes);
     EXPECT_EQ(expected, list(folder_));
 }
@@ -107,7 +113,9 @@ TEST_F(SoundCardFile, FoldersInReportOrder) {
         std::vector<std::string> listed;
     } rows[] = {
         {"registry path differs", variable, registry, {first, second, variable, registry}},
-        {"same folder in other letter case", variable, std::string(variable).replace(variable.size() - 7, 7, "plugins"),
+        {"same folder in other letter case",
+         variable,
+         std::string(variable).replace(variable.size() - 7, 7, "plugins"),
          {first, second, variable}},
         {"no registry path", variable, "", {first, second, variable}},
     };
@@ -122,4 +130,4 @@ TEST_F(SoundCardFile, FoldersInReportOrder) {
     }
 }
 
-}  // namespace
+}   // namespace

@@ -80,10 +80,9 @@ TEST(SoundCardLabel, KeysGiveEightCharacterSerials) {
         uint32_t key;
         const char* label;
     } rows[] = {
-        {0x9996EE9Au, "**demo**"},
-        {0x12503456u, "13A03456"},   // nibble 3 = 5: digit 2 bumped, letter A
-        {0x12003456u, "12L03456"},   // nibble 3 = 0: no bump, letter L
-        {0x12403456u, "13@03456"},   // nibble 3 = 4: (4 + 12) mod 16 = 0 gives '@'
+        {0x9996EE9Au, "**demo**"}, {0x12503456u, "13A03456"},   // nibble 3 = 5: digit 2 bumped, letter A
+        {0x12003456u, "12L03456"},                              // nibble 3 = 0: no bump, letter L
+        {0x12403456u, "13@03456"},                              // nibble 3 = 4: (4 + 12) mod 16 = 0 gives '@'
         {0x9AF0BCDEu, "9;K0;<=>"},   // nibbles above 9 run past '9'; F wraps to 0x4B
         {0x9996EE9Bu, "9:E6>>9;"},   // one off the demo key is an ordinary serial
         {0x01000000u, "01L00000"},
@@ -101,13 +100,11 @@ TEST(SoundCardRecords, DemoRecordIsListedWithItsThreeNames) {
     EXPECT_EQ(framed({receiverBlock("**demo**", "Line 1 (Virtual)", "Mixer A", "Master Volume")}), lines);
 }
 
-TEST(SoundCardRecords, EmptyFileGivesHeadingAndEmptyLineOnly) {
-    EXPECT_EQ(framed({}), listFile({}));
-}
+TEST(SoundCardRecords, EmptyFileGivesHeadingAndEmptyLineOnly) { EXPECT_EQ(framed({}), listFile({})); }
 
 TEST(SoundCardRecords, UnusedKeyIsSkippedAndTheNextRecordStillRead) {
-    Lines lines = listFile(concat({record(0x00FFFFFFu, "unused", "unused", "unused"),
-                                   record(0x12503456u, "Wave", "Mixer", "Line")}));
+    Lines lines = listFile(concat(
+        {record(0x00FFFFFFu, "unused", "unused", "unused"), record(0x12503456u, "Wave", "Mixer", "Line")}));
     EXPECT_EQ(framed({receiverBlock("13A03456", "Wave", "Mixer", "Line")}), lines);
 }
 
@@ -148,7 +145,8 @@ TEST(SoundCardRecords, NamesStopAtTheEndOfTheirField) {
 
 TEST(SoundCardRecords, ShortReadsAreNotTheEndOfTheFile) {
     auto bytes = concat({record(0x12503456u, "A", "B", "C"), record(kDemoReceiverKey, "D", "E", "F")});
-    Lines expected = framed({receiverBlock("13A03456", "A", "B", "C"), receiverBlock("**demo**", "D", "E", "F")});
+    Lines expected =
+        framed({receiverBlock("13A03456", "A", "B", "C"), receiverBlock("**demo**", "D", "E", "F")});
     for (size_t chunk : {1u, 7u, 136u}) {
         SCOPED_TRACE(chunk);
         EXPECT_EQ(expected, listFile(bytes, chunk));
@@ -156,7 +154,8 @@ TEST(SoundCardRecords, ShortReadsAreNotTheEndOfTheFile) {
 }
 
 TEST(SoundCardRecords, DataLengthFieldDoesNotChangeTheLayout) {
-    auto bytes = concat({record(0x12503456u, "A", "B", "C", 0), record(0x22503456u, "D", "E", "F", 0xFFFFFFFFu)});
+    auto bytes =
+        concat({record(0x12503456u, "A", "B", "C", 0), record(0x22503456u, "D", "E", "F", 0xFFFFFFFFu)});
     EXPECT_EQ(framed({receiverBlock("13A03456", "A", "B", "C"), receiverBlock("23A03456", "D", "E", "F")}),
               listFile(bytes));
 }
@@ -193,4 +192,4 @@ TEST(SoundCardRecords, HugeFileIsReadRecordByRecord) {
     EXPECT_LE(source.largestRequest, kSoundCardRecordSize);
 }
 
-}  // namespace
+}   // namespace

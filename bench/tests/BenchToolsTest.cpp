@@ -49,7 +49,8 @@ std::string run(const std::string& commandLine, DWORD* exitCode) {
     return output;
 }
 
-void countTree(const std::string& folder, unsigned& files, unsigned& folders, unsigned& depth, unsigned level) {
+void countTree(const std::string& folder, unsigned& files, unsigned& folders, unsigned& depth,
+               unsigned level) {
     if (level > depth) depth = level;
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &data);
@@ -73,8 +74,10 @@ void removeTree(const std::string& folder) {
         do {
             if (data.cFileName[0] == '.') continue;
             const std::string path = folder + "\\" + data.cFileName;
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(path);
-            else DeleteFileA(path.c_str());
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(path);
+            else
+                DeleteFileA(path.c_str());
         } while (FindNextFileA(search, &data));
         FindClose(search);
     }
@@ -90,18 +93,22 @@ TEST(BenchTools, GeneratedTreeHasNFilesAndTheReferenceWalksThemAll) {
     ASSERT_TRUE(CreateDirectoryA(work.c_str(), nullptr));
     const std::string templates = work + "\\templates";
     CreateDirectoryA(templates.c_str(), nullptr);
-    const struct { const char* from; const char* to; } parts[] = {
+    const struct {
+        const char* from;
+        const char* to;
+    } parts[] = {
         {"\\plugins\\q8plugin_text0.dll", "plugin1.dll"}, {"\\plugins\\q8plugin_text5.dll", "plugin2.dll"},
         {"\\plugins\\q8plugin_none.dll", "plain1.dll"},   {"\\plugins\\q8plugin_helper.dll", "library1.dll"},
         {"\\bench\\bench-window.exe", "program1.exe"},
     };
     for (const auto& part : parts)
-        ASSERT_TRUE(CopyFileA((bin + part.from).c_str(), (templates + "\\" + part.to).c_str(), FALSE)) << part.from;
+        ASSERT_TRUE(CopyFileA((bin + part.from).c_str(), (templates + "\\" + part.to).c_str(), FALSE))
+            << part.from;
 
     DWORD exitCode = 0;
     const std::string tree = work + "\\N100";
-    const std::string made =
-        run("\"" + bin + "\\bench\\bench-generate.exe\" \"" + tree + "\" 100 \"" + templates + "\"", &exitCode);
+    const std::string made = run(
+        "\"" + bin + "\\bench\\bench-generate.exe\" \"" + tree + "\" 100 \"" + templates + "\"", &exitCode);
     ASSERT_EQ(exitCode, 0u) << made;
     unsigned files = 0, folders = 0, depth = 0, plugins = 0;
     countTree(tree, files, folders, depth, 0);
@@ -113,20 +120,22 @@ TEST(BenchTools, GeneratedTreeHasNFilesAndTheReferenceWalksThemAll) {
 
     // The same size gives the same tree; an existing root is refused.
     const std::string again =
-        run("\"" + bin + "\\bench\\bench-generate.exe\" \"" + work + "\\again\" 100 \"" + templates + "\"", &exitCode);
+        run("\"" + bin + "\\bench\\bench-generate.exe\" \"" + work + "\\again\" 100 \"" + templates + "\"",
+            &exitCode);
     EXPECT_EQ(again, made);
     run("\"" + bin + "\\bench\\bench-generate.exe\" \"" + tree + "\" 100 \"" + templates + "\"", &exitCode);
     EXPECT_NE(exitCode, 0u);
 
-    const std::string walked = run("\"" + bin + "\\bench\\bench-reference.exe\" \"" + tree + "\" \"" + work +
-                                       "\\reference.log\"",
-                                   &exitCode);
+    const std::string walked =
+        run("\"" + bin + "\\bench\\bench-reference.exe\" \"" + tree + "\" \"" + work + "\\reference.log\"",
+            &exitCode);
     ASSERT_EQ(exitCode, 0u) << walked;
     unsigned walkedFiles = 0, answered = 0;
-    ASSERT_EQ(std::sscanf(walked.c_str(), "%u files, %u plug-ins answered", &walkedFiles, &answered), 2) << walked;
+    ASSERT_EQ(std::sscanf(walked.c_str(), "%u files, %u plug-ins answered", &walkedFiles, &answered), 2)
+        << walked;
     EXPECT_EQ(walkedFiles, 100u);
     EXPECT_EQ(answered, plugins);
     removeTree(work);
 }
 
-}  // namespace
+}   // namespace

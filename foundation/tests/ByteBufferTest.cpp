@@ -18,9 +18,7 @@ struct AllocationFailure {
 };
 
 // A buffer in the state (capacity, minimum, size) that a row describes.
-void shape(ByteBuffer& b, uint32_t size) {
-    ASSERT_EQ(b.setSize(size), size);
-}
+void shape(ByteBuffer& b, uint32_t size) { ASSERT_EQ(b.setSize(size), size); }
 
 TEST(ByteBuffer, StartsWithTagZeroAndTheGivenSizes) {
     ByteBuffer empty;
@@ -44,14 +42,14 @@ TEST(ByteBuffer, StartsWithTagZeroAndTheGivenSizes) {
 TEST(ByteBuffer, SetSizeDoublesToFitAndHalvesOnce) {
     struct Row {
         const char* name;
-        uint32_t before;      // size set first (from 16/64 fresh)
+        uint32_t before;   // size set first (from 16/64 fresh)
         uint32_t request;
         uint32_t result, capacity;
     } rows[] = {
         {"grow 16->32->64", 0, 40, 40, 64},
         {"clamped to maximum", 0, 100, 64, 64},
         {"fits without growth", 0, 16, 16, 16},
-        {"one halving only", 20, 3, 3, 32},        // 64 -> 32, not down to 16
+        {"one halving only", 20, 3, 3, 32},   // 64 -> 32, not down to 16
         {"old size bounds shrink", 64, 3, 3, 64},
         {"eighth is not below", 64, 8, 8, 64},
         {"halving stops at minimum", 0, 1, 1, 16},
@@ -60,7 +58,7 @@ TEST(ByteBuffer, SetSizeDoublesToFitAndHalvesOnce) {
         SCOPED_TRACE(r.name);
         ByteBuffer b(16, 64);
         if (r.before) {
-            shape(b, 64);              // capacity 64
+            shape(b, 64);   // capacity 64
             shape(b, r.before);
             ASSERT_EQ(b.capacity(), 64u);
         }
@@ -71,7 +69,10 @@ TEST(ByteBuffer, SetSizeDoublesToFitAndHalvesOnce) {
 }
 
 TEST(ByteBuffer, ReallocateLowerBoundsWinOverMaximum) {
-    struct Row { const char* name; uint32_t initial, maximum, size, request, capacity; } rows[] = {
+    struct Row {
+        const char* name;
+        uint32_t initial, maximum, size, request, capacity;
+    } rows[] = {
         {"clamped to maximum", 16, 64, 0, 1000, 64},
         {"raised to minimum", 16, 64, 0, 2, 16},
         {"minimum above maximum", 32, 8, 0, 100, 32},
@@ -88,7 +89,11 @@ TEST(ByteBuffer, ReallocateLowerBoundsWinOverMaximum) {
 }
 
 TEST(ByteBuffer, RemoveClosesTheGapAndClampsTheRange) {
-    struct Row { const char* name; uint32_t position, n; const char* left; } rows[] = {
+    struct Row {
+        const char* name;
+        uint32_t position, n;
+        const char* left;
+    } rows[] = {
         {"middle", 2, 3, "abfghij"},
         {"front", 0, 4, "efghij"},
         {"past the end", 7, 100, "abcdefg"},
@@ -121,7 +126,7 @@ TEST(ByteBuffer, FailedGrowthKeepsTheBlockAndShowsTheShortfall) {
         EXPECT_EQ(b.reallocate(512), 16u);
     }
     EXPECT_EQ(std::memcmp(b.data(), "0123456789abcdef", 16), 0);
-    EXPECT_EQ(b.setSize(100), 100u);      // growth works again afterwards
+    EXPECT_EQ(b.setSize(100), 100u);   // growth works again afterwards
     EXPECT_EQ(std::memcmp(b.data(), "0123456789abcdef", 16), 0);
 }
 
@@ -164,7 +169,11 @@ TEST(PointerArray, SizesAreCountsOfPointers) {
 }
 
 TEST(PointerArray, InsertAtPositions) {
-    struct Row { const char* name; uint32_t index; std::vector<void*> expected; } rows[] = {
+    struct Row {
+        const char* name;
+        uint32_t index;
+        std::vector<void*> expected;
+    } rows[] = {
         {"append with -1", uint32_t(-1), {&values[0], &values[1], &values[2], &values[7]}},
         {"front shifts all", 0, {&values[7], &values[0], &values[1], &values[2]}},
         {"middle", 1, {&values[0], &values[7], &values[1], &values[2]}},
@@ -183,9 +192,9 @@ TEST(PointerArray, InsertAtPositions) {
 TEST(PointerArray, RemoveAtReturnsTheEntry) {
     PointerArray a(4, 16);
     a.insertAt(&values[0], 0);
-    EXPECT_EQ(a.removeAt(1), nullptr);          // out of range
+    EXPECT_EQ(a.removeAt(1), nullptr);   // out of range
     EXPECT_EQ(a.removeAt(uint32_t(-1)), nullptr);
-    EXPECT_EQ(a.removeAt(0), &values[0]);       // the only entry
+    EXPECT_EQ(a.removeAt(0), &values[0]);   // the only entry
     EXPECT_EQ(a.count(), 0u);
 
     for (int i = 0; i < 4; ++i) a.insertAt(&values[i], uint32_t(-1));
@@ -251,13 +260,13 @@ TEST(LockedByteQueue, WriteAndReadFirstInFirstOut) {
     EXPECT_EQ(held(q), "hello world");
 
     char out[16] = {};
-    EXPECT_EQ(q.read(out, 5, false), 5u);       // peek
+    EXPECT_EQ(q.read(out, 5, false), 5u);   // peek
     EXPECT_EQ(std::string(out, 5), "hello");
     EXPECT_EQ(q.size(), 11u);
-    EXPECT_EQ(q.read(out, 6, true), 6u);        // consume
+    EXPECT_EQ(q.read(out, 6, true), 6u);   // consume
     EXPECT_EQ(std::string(out, 6), "hello ");
     EXPECT_EQ(held(q), "world");
-    EXPECT_EQ(q.read(nullptr, 2, true), 2u);    // drop without copying
+    EXPECT_EQ(q.read(nullptr, 2, true), 2u);   // drop without copying
     EXPECT_EQ(held(q), "rld");
 }
 
@@ -311,7 +320,7 @@ TEST(LockedByteQueue, LockPairsReadAndFillInPlace) {
     EXPECT_EQ(q.unlockRead(100), 1);   // clamped to what is held
     EXPECT_EQ(q.size(), 0u);
 
-    q.lockForWrite(1000);              // more than the maximum: only freeSpace may be used
+    q.lockForWrite(1000);   // more than the maximum: only freeSpace may be used
     EXPECT_EQ(q.capacity(), 64u);
     EXPECT_EQ(q.unlockWrite(1000), 64u);
     EXPECT_EQ(q.size(), 64u);
@@ -325,7 +334,10 @@ TEST(LockedByteQueue, ProducerAndConsumerThreadsKeepTheOrder) {
         while (next < total) {
             uint8_t chunk[7];
             int n = 0;
-            while (n < 7 && next + n < total) { chunk[n] = uint8_t(next + n); ++n; }
+            while (n < 7 && next + n < total) {
+                chunk[n] = uint8_t(next + n);
+                ++n;
+            }
             uint32_t taken = q.write(chunk, uint32_t(n));   // a full queue takes fewer bytes
             next += int(taken);
             if (taken < uint32_t(n)) TestThread::yield();
@@ -367,4 +379,4 @@ TEST(CriticalSection, ReentrantAndExclusive) {
     EXPECT_EQ(counter, 40000);
 }
 
-}  // namespace
+}   // namespace

@@ -6,8 +6,7 @@
 
 namespace {
 
-FileTime at(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0)
-{
+FileTime at(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0) {
     SYSTEMTIME time{};
     time.wYear = year;
     time.wMonth = month;
@@ -20,8 +19,7 @@ FileTime at(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WOR
     return value;
 }
 
-TEST(FileTime, SecondsSince2000AndDayStart)
-{
+TEST(FileTime, SecondsSince2000AndDayStart) {
     FileTime value(1, 1);
     value.fromSecondsSince2000(0);
     EXPECT_EQ(value.value(), 125911584000000000ULL);
@@ -48,8 +46,7 @@ TEST(FileTime, SecondsSince2000AndDayStart)
     EXPECT_TRUE(at(2000, 1, 1, 12).dayStart(false).equals(at(2000, 1, 1, 12)));
 }
 
-TEST(FileTime, HalvesAndConversions)
-{
+TEST(FileTime, HalvesAndConversions) {
     const FileTime value(0x256D4000u, 0x01BF53EBu);
     EXPECT_EQ(value.low(), 0x256D4000u);
     EXPECT_EQ(value.high(), 0x01BF53EBu);
@@ -67,8 +64,7 @@ TEST(FileTime, HalvesAndConversions)
     EXPECT_TRUE(roundTrip.equals(value));
 }
 
-TEST(FileTime, NowIsLocalOrUniversalTime)
-{
+TEST(FileTime, NowIsLocalOrUniversalTime) {
     SYSTEMTIME local, universal;
     GetLocalTime(&local);
     GetSystemTime(&universal);
@@ -86,8 +82,7 @@ TEST(FileTime, NowIsLocalOrUniversalTime)
     EXPECT_LE(std::llabs(setUniversal.secondsSince2000() - expectedUniversal.secondsSince2000()), tolerance);
 }
 
-TEST(FileTime, LocaleFormatting)
-{
+TEST(FileTime, LocaleFormatting) {
     const FileTime afternoon = at(2026, 12, 6, 14, 5, 9);
     EXPECT_EQ(afternoon.formatTime("HH':'mm':'ss"), "14:05:09");
     EXPECT_EQ(afternoon.formatDate("dd'/'MM'/'yyyy"), "06/12/2026");
@@ -109,4 +104,4 @@ TEST(FileTime, LocaleFormatting)
     EXPECT_EQ(beyond.formatTime(nullptr), "");
 }
 
-} // namespace
+}   // namespace

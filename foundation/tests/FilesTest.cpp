@@ -11,40 +11,33 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines linesOf(const TextList& list)
-{
+Lines linesOf(const TextList& list) {
     Lines lines;
-    for (unsigned i = 0; i < list.count(); ++i)
-        lines.push_back(list.get(i).c_str());
+    for (unsigned i = 0; i < list.count(); ++i) lines.push_back(list.get(i).c_str());
     return lines;
 }
 
-void writeFile(const String& path, const std::string& content)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
+void writeFile(const String& path, const std::string& content) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << path.c_str();
     DWORD written = 0;
     WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
     CloseHandle(file);
 }
 
-void removeTree(const String& directory)
-{
+void removeTree(const String& directory) {
     TextList directories, files;
     listDirectory(directory, &directories, &files, true, false);
     // Dot names are not listed; remove those by hand below.
-    for (unsigned i = 0; i < files.count(); ++i)
-        DeleteFileA(files.get(i).c_str());
-    for (unsigned i = 0; i < directories.count(); ++i)
-        removeTree(directories.get(i));
+    for (unsigned i = 0; i < files.count(); ++i) DeleteFileA(files.get(i).c_str());
+    for (unsigned i = 0; i < directories.count(); ++i) removeTree(directories.get(i));
     WIN32_FIND_DATAA data;
     HANDLE search = FindFirstFileA((directory + "\\.*").c_str(), &data);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             const String name = data.cFileName;
-            if (name == "." || name == "..")
-                continue;
+            if (name == "." || name == "..") continue;
             if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 removeTree(directory + "\\" + name);
             else
@@ -60,8 +53,7 @@ void removeTree(const String& directory)
 //   root\sub1\d.txt  root\sub1\deep\e.txt  root\sub2\c.txt  root\.dotdir\f.txt
 class FilesTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         char temp[MAX_PATH];
         ASSERT_NE(GetTempPathA(MAX_PATH, temp), 0u);
         root = String(temp) + "q8_files_" + String::decimal(GetCurrentProcessId());
@@ -78,8 +70,7 @@ protected:
     String root;
 };
 
-TEST_F(FilesTest, ExistenceAndSize)
-{
+TEST_F(FilesTest, ExistenceAndSize) {
     const String longPath = root + "\\" + String('n', 300);
     struct Row {
         const char* name;
@@ -109,17 +100,22 @@ TEST_F(FilesTest, ExistenceAndSize)
     EXPECT_EQ(data.nFileSizeLow, 1234u);
 }
 
-TEST_F(FilesTest, ListDirectorySkipsDotNames)
-{
+TEST_F(FilesTest, ListDirectorySkipsDotNames) {
     struct Row {
         const char* name;
         String directory;
         bool withPrefix;
         Lines directories, files;
     } rows[] = {
-        {"with prefix", root, true, {(root + "\\sub1").c_str(), (root + "\\sub2").c_str()},
+        {"with prefix",
+         root,
+         true,
+         {(root + "\\sub1").c_str(), (root + "\\sub2").c_str()},
          {(root + "\\a.txt").c_str(), (root + "\\b.txt").c_str()}},
-        {"trailing backslash given", root + "\\", true, {(root + "\\sub1").c_str(), (root + "\\sub2").c_str()},
+        {"trailing backslash given",
+         root + "\\",
+         true,
+         {(root + "\\sub1").c_str(), (root + "\\sub2").c_str()},
          {(root + "\\a.txt").c_str(), (root + "\\b.txt").c_str()}},
         {"names only", root, false, {"sub1", "sub2"}, {"a.txt", "b.txt"}},
     };
@@ -143,8 +139,7 @@ TEST_F(FilesTest, ListDirectorySkipsDotNames)
     EXPECT_EQ(linesOf(onlyFiles), (Lines{"a.txt", "b.txt"}));
 }
 
-TEST_F(FilesTest, ListingAMissingOrOverlongDirectoryChangesNothing)
-{
+TEST_F(FilesTest, ListingAMissingOrOverlongDirectoryChangesNothing) {
     for (const String& missing : {root + "\\missing", root + "\\" + String('n', 270)}) {
         TextList directories, files;
         directories.add("kept");
@@ -154,13 +149,12 @@ TEST_F(FilesTest, ListingAMissingOrOverlongDirectoryChangesNothing)
     }
 }
 
-TEST_F(FilesTest, RecursiveSearchFindsEveryFileButNoDirectory)
-{
+TEST_F(FilesTest, RecursiveSearchFindsEveryFileButNoDirectory) {
     TextList sorted;
     findFilesRecursively(root, sorted, true);
     const std::string r = root.c_str();
-    EXPECT_EQ(linesOf(sorted), (Lines{r + "\\a.txt", r + "\\b.txt", r + "\\sub1\\d.txt", r + "\\sub1\\deep\\e.txt",
-                                      r + "\\sub2\\c.txt"}));
+    EXPECT_EQ(linesOf(sorted), (Lines{r + "\\a.txt", r + "\\b.txt", r + "\\sub1\\d.txt",
+                                      r + "\\sub1\\deep\\e.txt", r + "\\sub2\\c.txt"}));
     TextList appended;
     findFilesRecursively(root, appended, false);
     EXPECT_EQ(appended.count(), 5u);
@@ -169,8 +163,7 @@ TEST_F(FilesTest, RecursiveSearchFindsEveryFileButNoDirectory)
     EXPECT_EQ(none.count(), 0u);
 }
 
-TEST_F(FilesTest, CreateDirectoryPath)
-{
+TEST_F(FilesTest, CreateDirectoryPath) {
     struct Row {
         const char* name;
         String path;
@@ -194,8 +187,7 @@ TEST_F(FilesTest, CreateDirectoryPath)
     EXPECT_EQ(linesOf(directories), (Lines{"new", "sub1", "sub2", "tb"}));
 }
 
-TEST_F(FilesTest, FileStreamReadsWritesAndSeeks)
-{
+TEST_F(FilesTest, FileStreamReadsWritesAndSeeks) {
     const String path = root + "\\stream.bin";
     {
         FileStream out(path, openModeAccess(false), openModeDisposition(false, true));
@@ -212,15 +204,14 @@ TEST_F(FilesTest, FileStreamReadsWritesAndSeeks)
     char buffer[16] = {};
     EXPECT_EQ(in.read(buffer, sizeof buffer), 7u);
     EXPECT_STREQ(buffer, "3456789");
-    EXPECT_EQ(in.read(buffer, sizeof buffer), 0u);    // at the end
-    EXPECT_EQ(in.write("x", 1), 0u);                  // opened for reading only
+    EXPECT_EQ(in.read(buffer, sizeof buffer), 0u);   // at the end
+    EXPECT_EQ(in.write("x", 1), 0u);                 // opened for reading only
 
     FileStream overlong(root + "\\" + String('n', 300), GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
     EXPECT_FALSE(overlong.isOpen());
 }
 
-TEST_F(FilesTest, ReadOnlyStreamNeverCreatesAFile)
-{
+TEST_F(FilesTest, ReadOnlyStreamNeverCreatesAFile) {
     const String path = root + "\\never.txt";
     FileStream stream(path, GENERIC_READ, OPEN_ALWAYS);
     EXPECT_FALSE(stream.isOpen());
@@ -238,8 +229,7 @@ TEST_F(FilesTest, ReadOnlyStreamNeverCreatesAFile)
     EXPECT_TRUE(fileExists(path));
 }
 
-TEST(OpenModes, AccessAndDisposition)
-{
+TEST(OpenModes, AccessAndDisposition) {
     EXPECT_EQ(openModeAccess(true), (DWORD)GENERIC_READ);
     EXPECT_EQ(openModeAccess(false), (DWORD)(GENERIC_READ | GENERIC_WRITE));
     EXPECT_EQ(openModeDisposition(true, true), (DWORD)OPEN_EXISTING);
@@ -247,8 +237,7 @@ TEST(OpenModes, AccessAndDisposition)
     EXPECT_EQ(openModeDisposition(false, false), (DWORD)OPEN_ALWAYS);
 }
 
-TEST(FileVersion, FromTheVersionResource)
-{
+TEST(FileVersion, FromTheVersionResource) {
     struct Row {
         const char* file;
         const char* longForm;
@@ -256,7 +245,7 @@ TEST(FileVersion, FromTheVersionResource)
     } rows[] = {
         {"q8_version_fixture_A.dll", "2.0.6.1", "2.06"},
         {"q8_version_fixture_B.dll", "1.10.2.0", "1.102"},
-        {"q8_guard_fixture.dll", "", ""},    // no version resource
+        {"q8_guard_fixture.dll", "", ""},   // no version resource
         {"missing.dll", "", ""},
     };
     for (const Row& row : rows) {
@@ -269,4 +258,4 @@ TEST(FileVersion, FromTheVersionResource)
     EXPECT_STREQ(versionNumberText(0, false).c_str(), "");
 }
 
-} // namespace
+}   // namespace

@@ -7,22 +7,19 @@
 
 namespace {
 
-void* exceptionListHead()
-{
+void* exceptionListHead() {
     void* head;
     __asm__ volatile("movl %%fs:0, %0" : "=r"(head));
     return head;
 }
 
-HMODULE fixture()
-{
+HMODULE fixture() {
     static HMODULE module = LoadLibraryA("q8_guard_fixture.dll");
     return module;
 }
 
 template <typename Fn>
-Fn fixtureFunction(const char* name)
-{
+Fn fixtureFunction(const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(fixture(), name)));
 }
 
@@ -38,23 +35,20 @@ struct Call {
     int result;
 };
 
-Call noArgumentCall(const char* function)
-{
+Call noArgumentCall(const char* function) {
     Call call{};
     call.noArgument = fixtureFunction<int (*)()>(function);
     return call;
 }
 
-Call oneArgumentCall(const char* function, int argument)
-{
+Call oneArgumentCall(const char* function, int argument) {
     Call call{};
     call.oneArgument = fixtureFunction<int (*)(int)>(function);
     call.argument = argument;
     return call;
 }
 
-Call raiseCall(DWORD code, DWORD flags)
-{
+Call raiseCall(DWORD code, DWORD flags) {
     Call call{};
     call.raise = fixtureFunction<int (*)(DWORD, DWORD)>("fixtureRaise");
     call.code = code;
@@ -62,20 +56,17 @@ Call raiseCall(DWORD code, DWORD flags)
     return call;
 }
 
-void callNoArgument(void* p)
-{
+void callNoArgument(void* p) {
     Call* call = static_cast<Call*>(p);
     call->result = call->noArgument();
 }
 
-void callOneArgument(void* p)
-{
+void callOneArgument(void* p) {
     Call* call = static_cast<Call*>(p);
     call->result = call->oneArgument(call->argument);
 }
 
-void callRaise(void* p)
-{
+void callRaise(void* p) {
     Call* call = static_cast<Call*>(p);
     call->result = call->raise(call->code, call->flags);
 }
@@ -85,8 +76,7 @@ protected:
     void SetUp() override { ASSERT_NE(fixture(), nullptr) << "q8_guard_fixture.dll not found"; }
 };
 
-TEST_F(ForeignCallGuardTest, CatchesFaultsAndRaisedExceptionsWithTheirCodes)
-{
+TEST_F(ForeignCallGuardTest, CatchesFaultsAndRaisedExceptionsWithTheirCodes) {
     struct Row {
         const char* name;
         void (*guarded)(void*);
@@ -100,13 +90,11 @@ TEST_F(ForeignCallGuardTest, CatchesFaultsAndRaisedExceptionsWithTheirCodes)
          noArgumentCall("fixtureTrashRegistersAndFault"), EXCEPTION_ACCESS_VIOLATION},
         {"x87 registers full", callNoArgument, noArgumentCall("fixtureFaultWithFpuStackFull"),
          EXCEPTION_ACCESS_VIOLATION},
-        {"integer divide by zero", callOneArgument,
-         oneArgumentCall("fixtureDivideByZero", 0),
+        {"integer divide by zero", callOneArgument, oneArgumentCall("fixtureDivideByZero", 0),
          EXCEPTION_INT_DIVIDE_BY_ZERO},
-        {"RaiseException", callRaise,
-         raiseCall(0xE0001234u, 0), 0xE0001234u},
-        {"non-continuable RaiseException", callRaise,
-         raiseCall(0xE0005678u, EXCEPTION_NONCONTINUABLE), 0xE0005678u},
+        {"RaiseException", callRaise, raiseCall(0xE0001234u, 0), 0xE0001234u},
+        {"non-continuable RaiseException", callRaise, raiseCall(0xE0005678u, EXCEPTION_NONCONTINUABLE),
+         0xE0005678u},
     };
     for (Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -126,18 +114,16 @@ TEST_F(ForeignCallGuardTest, CatchesFaultsAndRaisedExceptionsWithTheirCodes)
     }
 }
 
-TEST_F(ForeignCallGuardTest, NormalCallReturnsTrueAndClearsTheCode)
-{
+TEST_F(ForeignCallGuardTest, NormalCallReturnsTrueAndClearsTheCode) {
     Call call = oneArgumentCall("fixtureNormal", 21);
     unsigned long code = 99;
     EXPECT_TRUE(callGuarded(callOneArgument, &call, &code));
     EXPECT_EQ(code, 0u);
     EXPECT_EQ(call.result, 42);
-    EXPECT_TRUE(callGuarded(callOneArgument, &call));    // no code wanted
+    EXPECT_TRUE(callGuarded(callOneArgument, &call));   // no code wanted
 }
 
-TEST_F(ForeignCallGuardTest, LibraryHandlersRunBeforeTheGuard)
-{
+TEST_F(ForeignCallGuardTest, LibraryHandlersRunBeforeTheGuard) {
     struct Row {
         const char* name;
         const char* function;
@@ -158,8 +144,7 @@ TEST_F(ForeignCallGuardTest, LibraryHandlersRunBeforeTheGuard)
     }
 }
 
-TEST_F(ForeignCallGuardTest, FaultDeepInTheLibraryUnwindsEveryLibraryFrame)
-{
+TEST_F(ForeignCallGuardTest, FaultDeepInTheLibraryUnwindsEveryLibraryFrame) {
     auto unwindCalls = fixtureFunction<LONG (*)()>("fixtureUnwindCalls");
     unwindCalls();
     Call call = oneArgumentCall("fixtureDeepFault", 500);
@@ -172,8 +157,7 @@ TEST_F(ForeignCallGuardTest, FaultDeepInTheLibraryUnwindsEveryLibraryFrame)
     EXPECT_EQ(unwindCalls(), 501);
 }
 
-TEST_F(ForeignCallGuardTest, StackOverflowIsCaught)
-{
+TEST_F(ForeignCallGuardTest, StackOverflowIsCaught) {
     // Only once per thread: the overflow uses up the stack's guard page, so a
     // second one is not reported as an overflow (Wine then raises an access
     // violation, which the guard catches as well).
@@ -193,16 +177,13 @@ struct Nested {
     int (*fault)();
 };
 
-void outerCall(void* p)
-{
+void outerCall(void* p) {
     Nested* nested = static_cast<Nested*>(p);
     nested->innerReturned = callGuarded(callNoArgument, &nested->inner, &nested->innerCode);
-    if (nested->faultAfterInner)
-        nested->fault();
+    if (nested->faultAfterInner) nested->fault();
 }
 
-TEST_F(ForeignCallGuardTest, NestedGuardsEachCatchTheirOwnFault)
-{
+TEST_F(ForeignCallGuardTest, NestedGuardsEachCatchTheirOwnFault) {
     auto nullRead = fixtureFunction<int (*)()>("fixtureNullRead");
     auto handled = fixtureFunction<int (*)()>("fixtureHandlesOwnException");
     struct Row {
@@ -231,15 +212,13 @@ TEST_F(ForeignCallGuardTest, NestedGuardsEachCatchTheirOwnFault)
     }
 }
 
-TEST_F(ForeignCallGuardTest, ThousandsOfCaughtFaultsLeaveTheThreadIntact)
-{
+TEST_F(ForeignCallGuardTest, ThousandsOfCaughtFaultsLeaveTheThreadIntact) {
     Call fault = noArgumentCall("fixtureNullRead");
     Call raise = raiseCall(0xE0000001u, 0);
     void* head = exceptionListHead();
     int caught = 0;
     for (int i = 0; i < 10000; ++i) {
-        if (!(i % 2 ? callGuarded(callRaise, &raise) : callGuarded(callNoArgument, &fault)))
-            ++caught;
+        if (!(i % 2 ? callGuarded(callRaise, &raise) : callGuarded(callNoArgument, &fault))) ++caught;
     }
     EXPECT_EQ(caught, 10000);
     EXPECT_EQ(exceptionListHead(), head);
@@ -253,4 +232,4 @@ TEST_F(ForeignCallGuardTest, ThousandsOfCaughtFaultsLeaveTheThreadIntact)
     EXPECT_TRUE(cppCaught);
 }
 
-} // namespace
+}   // namespace

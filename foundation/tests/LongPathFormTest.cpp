@@ -20,7 +20,8 @@ public:
         std::string part;
         for (size_t i = out.size(); i <= text.size(); ++i) {
             if (i == text.size() || text[i] == '\\' || text[i] == '/') {
-                if (!part.empty() && part != ".") out += (out.empty() || out.back() == '\\' ? "" : "\\") + part;
+                if (!part.empty() && part != ".")
+                    out += (out.empty() || out.back() == '\\' ? "" : "\\") + part;
                 part.clear();
             } else {
                 part += text[i];
@@ -54,16 +55,19 @@ public:
 };
 
 TEST(LongPathForm, EachComponentTakesItsLongName) {
-    struct Row { const char* path; const char* longForm; } rows[] = {
+    struct Row {
+        const char* path;
+        const char* longForm;
+    } rows[] = {
         {"C:\\PROGRA~1\\BRELVA~1\\PLUGINS", "C:\\Program Files\\Brelvanx\\Plugins"},
         {"c:\\program files\\brelvanx", "c:\\Program Files\\Brelvanx"},
-        {"C:\\PROGRA~1\\", "C:\\Program Files\\"},                    // trailing separator kept
-        {"C:/PROGRA~1/BRELVA~1", "C:/Program Files/Brelvanx"},          // separators as written
+        {"C:\\PROGRA~1\\", "C:\\Program Files\\"},               // trailing separator kept
+        {"C:/PROGRA~1/BRELVA~1", "C:/Program Files/Brelvanx"},   // separators as written
         {"C:\\PROGRA~1\\.\\BRELVA~1\\..", "C:\\Program Files\\.\\Brelvanx\\.."},
-        {"C:\\\\WINDOWS", "C:\\\\Windows"},                             // doubled separator stays
-        {"\\\\pc\\share\\DATA~1", "\\\\pc\\share\\Data"},               // UNC root as written
-        {"PLUGINS", "Plugins"},                                         // relative
-        {"C:\\", "C:\\"},                                               // a root on its own
+        {"C:\\\\WINDOWS", "C:\\\\Windows"},                 // doubled separator stays
+        {"\\\\pc\\share\\DATA~1", "\\\\pc\\share\\Data"},   // UNC root as written
+        {"PLUGINS", "Plugins"},                             // relative
+        {"C:\\", "C:\\"},                                   // a root on its own
         {"\\\\pc\\share\\", "\\\\pc\\share\\"},
     };
     for (const Row& r : rows) {
@@ -76,11 +80,11 @@ TEST(LongPathForm, EachComponentTakesItsLongName) {
 TEST(LongPathForm, AnythingMissingOrAmbiguousGivesEmpty) {
     const char* paths[] = {
         "",
-        "C:\\PROGRA~1\\NOTHERE",          // last component missing
-        "C:\\NOTHERE\\PLUGINS",           // middle component missing
-        "D:\\",                           // a root that does not exist
+        "C:\\PROGRA~1\\NOTHERE",   // last component missing
+        "C:\\NOTHERE\\PLUGINS",    // middle component missing
+        "D:\\",                    // a root that does not exist
         "\\\\pc\\other\\",
-        "C:\\PROGRA~*",                   // a wildcard matches some other entry
+        "C:\\PROGRA~*",   // a wildcard matches some other entry
         "C:\\WINDOW?",
     };
     for (const char* path : paths) {
@@ -103,4 +107,4 @@ TEST(LongPathForm, LooksUpEachComponentUnderTheLongFolders) {
     EXPECT_EQ(lookup.asked, expected);
 }
 
-}  // namespace
+}   // namespace

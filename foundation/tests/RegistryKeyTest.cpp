@@ -13,11 +13,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-Lines sortedLinesOf(const TextList& list)
-{
+Lines sortedLinesOf(const TextList& list) {
     Lines lines;
-    for (unsigned i = 0; i < list.count(); ++i)
-        lines.push_back(list.get(i).c_str());
+    for (unsigned i = 0; i < list.count(); ++i) lines.push_back(list.get(i).c_str());
     std::sort(lines.begin(), lines.end());
     return lines;
 }
@@ -26,15 +24,13 @@ Lines sortedLinesOf(const TextList& list)
 // removes it afterwards.
 class RegistryKeyTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         keyName = String("Software\\Q8diagTest") + String::decimal(GetCurrentProcessId());
         key.reset(new RegistryKey(HKEY_CURRENT_USER, READ_CONTROL));
         ASSERT_TRUE(key->isOpen());
         ASSERT_TRUE(key->openSubKey(keyName, true, KEY_ALL_ACCESS));
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         key.reset();
         RegistryKey root(HKEY_CURRENT_USER, KEY_ALL_ACCESS);
         root.deleteKeyTree(keyName);
@@ -44,9 +40,8 @@ protected:
     std::unique_ptr<RegistryKey> key;
 };
 
-TEST_F(RegistryKeyTest, StringsAndDwordsWithTheirDefaults)
-{
-    const String longText = "C:\\Program Files\\Receiver\\Plugins";    // well over 15 characters
+TEST_F(RegistryKeyTest, StringsAndDwordsWithTheirDefaults) {
+    const String longText = "C:\\Program Files\\Receiver\\Plugins";   // well over 15 characters
     ASSERT_TRUE(key->writeString("Long", longText));
     ASSERT_TRUE(key->writeString("Short", "abc"));
     ASSERT_TRUE(key->writeString("Empty", ""));
@@ -59,7 +54,7 @@ TEST_F(RegistryKeyTest, StringsAndDwordsWithTheirDefaults)
     EXPECT_EQ(key->readString("Missing", ""), "");
 
     EXPECT_EQ(key->readDword("Number", 7), 0xDEADBEEFu);
-    EXPECT_EQ(key->readDword("Short", 7), 7u);      // REG_SZ is not a number
+    EXPECT_EQ(key->readDword("Short", 7), 7u);   // REG_SZ is not a number
     EXPECT_EQ(key->readDword("Missing", 7), 7u);
 
     EXPECT_TRUE(key->valueExists("Short"));
@@ -68,8 +63,7 @@ TEST_F(RegistryKeyTest, StringsAndDwordsWithTheirDefaults)
     EXPECT_FALSE(key->deleteValue("Short"));
 }
 
-TEST_F(RegistryKeyTest, ReadStringStopsAtTheReturnedSize)
-{
+TEST_F(RegistryKeyTest, ReadStringStopsAtTheReturnedSize) {
     // Data stored without a terminating zero, or of odd length: the text must
     // end where the data ends, not run on into whatever follows in memory.
     struct Row {
@@ -93,8 +87,7 @@ TEST_F(RegistryKeyTest, ReadStringStopsAtTheReturnedSize)
     }
 }
 
-TEST_F(RegistryKeyTest, BinaryValues)
-{
+TEST_F(RegistryKeyTest, BinaryValues) {
     const unsigned char data[] = {1, 2, 3, 0, 5};
     ASSERT_TRUE(key->writeBinary("Bytes", data, sizeof data, REG_BINARY));
     unsigned char buffer[16] = {};
@@ -102,15 +95,14 @@ TEST_F(RegistryKeyTest, BinaryValues)
     EXPECT_EQ(key->readBinary("Bytes", buffer, sizeof buffer, &type), sizeof data);
     EXPECT_EQ(type, (DWORD)REG_BINARY);
     EXPECT_EQ(0, memcmp(buffer, data, sizeof data));
-    EXPECT_EQ(key->readBinary("Bytes", buffer, 2), 0u);    // buffer too small
+    EXPECT_EQ(key->readBinary("Bytes", buffer, 2), 0u);   // buffer too small
     EXPECT_EQ(key->readBinary("Missing", buffer, sizeof buffer), 0u);
 }
 
-TEST_F(RegistryKeyTest, OpenSubKeyMovesOnlyOnSuccess)
-{
+TEST_F(RegistryKeyTest, OpenSubKeyMovesOnlyOnSuccess) {
     ASSERT_TRUE(key->writeString("Marker", "parent"));
     EXPECT_FALSE(key->openSubKey("Missing", false, KEY_READ));
-    EXPECT_EQ(key->readString("Marker", ""), "parent");    // still on the old key
+    EXPECT_EQ(key->readString("Marker", ""), "parent");   // still on the old key
     EXPECT_FALSE(key->subKeyExists("Missing"));
 
     EXPECT_TRUE(key->openSubKey("Made\\Two", true, KEY_ALL_ACCESS));
@@ -123,8 +115,7 @@ TEST_F(RegistryKeyTest, OpenSubKeyMovesOnlyOnSuccess)
     EXPECT_TRUE(parent.subKeyExists("Made\\Two"));
 }
 
-TEST_F(RegistryKeyTest, OpenChildLeavesTheParentWhereItIs)
-{
+TEST_F(RegistryKeyTest, OpenChildLeavesTheParentWhereItIs) {
     ASSERT_TRUE(key->writeString("Marker", "parent"));
     std::unique_ptr<RegistryKey> missing(key->openChild("Child", false, KEY_READ));
     EXPECT_EQ(missing, nullptr);
@@ -135,18 +126,16 @@ TEST_F(RegistryKeyTest, OpenChildLeavesTheParentWhereItIs)
     std::unique_ptr<RegistryKey> again(key->openChild("Child", false, KEY_READ));
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->readString("Marker", ""), "child");
-    EXPECT_FALSE(again->writeString("Other", "x"));          // opened for reading only
+    EXPECT_FALSE(again->writeString("Other", "x"));   // opened for reading only
 }
 
-TEST_F(RegistryKeyTest, ListsOfSubKeysAndValueNames)
-{
+TEST_F(RegistryKeyTest, ListsOfSubKeysAndValueNames) {
     TextList names;
     names.add("kept");
-    key->listSubKeys(names);                                  // no sub-keys yet
+    key->listSubKeys(names);   // no sub-keys yet
     EXPECT_EQ(sortedLinesOf(names), (Lines{"kept"}));
 
-    for (const char* name : {"Gamma", "Alpha", "Beta"})
-        delete key->openChild(name, true, KEY_ALL_ACCESS);
+    for (const char* name : {"Gamma", "Alpha", "Beta"}) delete key->openChild(name, true, KEY_ALL_ACCESS);
     const String longName(String('k', 200));
     delete key->openChild(longName, true, KEY_ALL_ACCESS);
     TextList subKeys;
@@ -160,8 +149,7 @@ TEST_F(RegistryKeyTest, ListsOfSubKeysAndValueNames)
     EXPECT_EQ(sortedLinesOf(values), (Lines{"One", "Two"}));
 }
 
-TEST_F(RegistryKeyTest, DeleteKeyTreeRemovesEveryLevel)
-{
+TEST_F(RegistryKeyTest, DeleteKeyTreeRemovesEveryLevel) {
     for (const char* path : {"Tree\\A\\A1\\A11", "Tree\\A\\A2", "Tree\\B"}) {
         std::unique_ptr<RegistryKey> made(key->openChild(path, true, KEY_ALL_ACCESS));
         ASSERT_NE(made, nullptr) << path;
@@ -169,11 +157,10 @@ TEST_F(RegistryKeyTest, DeleteKeyTreeRemovesEveryLevel)
     }
     EXPECT_EQ(key->deleteKeyTree("Tree"), ERROR_SUCCESS);
     EXPECT_FALSE(key->subKeyExists("Tree"));
-    EXPECT_NE(key->deleteKeyTree("Tree"), ERROR_SUCCESS);     // nothing left to delete
+    EXPECT_NE(key->deleteKeyTree("Tree"), ERROR_SUCCESS);   // nothing left to delete
 }
 
-TEST_F(RegistryKeyTest, ReopenAndClose)
-{
+TEST_F(RegistryKeyTest, ReopenAndClose) {
     EXPECT_FALSE(key->reopen(nullptr, KEY_READ));
     EXPECT_TRUE(key->isOpen());
     EXPECT_TRUE(key->reopen(HKEY_CURRENT_USER, KEY_READ));
@@ -182,8 +169,7 @@ TEST_F(RegistryKeyTest, ReopenAndClose)
     EXPECT_FALSE(key->isOpen());
 }
 
-TEST(RegistryKey, EveryOperationFailsQuietlyOnAClosedKey)
-{
+TEST(RegistryKey, EveryOperationFailsQuietlyOnAClosedKey) {
     RegistryKey key(nullptr, KEY_READ);
     EXPECT_FALSE(key.isOpen());
     EXPECT_FALSE(key.openSubKey("Software", true, KEY_READ));
@@ -205,4 +191,4 @@ TEST(RegistryKey, EveryOperationFailsQuietlyOnAClosedKey)
     EXPECT_EQ(list.count(), 0u);
 }
 
-} // namespace
+}   // namespace

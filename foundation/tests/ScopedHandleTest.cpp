@@ -34,7 +34,12 @@ protected:
 };
 
 TEST_F(ScopedHandleTest, ClosesAValidHandleOnceAndNeitherNoHandleValue) {
-    struct Row { const char* name; int handle; bool valid; Closed expected; } rows[] = {
+    struct Row {
+        const char* name;
+        int handle;
+        bool valid;
+        Closed expected;
+    } rows[] = {
         {"real handle", 7, true, {7}},
         {"null", 0, false, {}},
         {"INVALID_HANDLE_VALUE", -1, false, {}},
@@ -91,7 +96,12 @@ TEST_F(ScopedHandleTest, ReleaseAndReset) {
 
 TEST_F(ScopedHandleTest, ExplicitCloseReportsTheResultAndEmptiesTheOwner) {
     RecordedTraits::failsToClose = 9;
-    struct Row { const char* name; int handle; bool result; Closed expected; } rows[] = {
+    struct Row {
+        const char* name;
+        int handle;
+        bool result;
+        Closed expected;
+    } rows[] = {
         {"closed", 8, true, {8}},
         {"close failed", 9, false, {9}},
         {"nothing to close", -1, false, {}},
@@ -144,4 +154,4 @@ TEST(Win32Handles, SearchIsEndedWithFindClose) {
 
 #endif
 
-}  // namespace
+}   // namespace

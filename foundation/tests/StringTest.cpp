@@ -10,9 +10,16 @@ namespace {
 // ---- number formatting -------------------------------------------------
 
 TEST(StringFormat, Decimal) {
-    struct Row { int64_t value; const char* text; } rows[] = {
-        {0, "0"}, {7, "7"}, {-5, "-5"}, {1000000, "1000000"},
-        {INT64_MAX, "9223372036854775807"}, {INT64_MIN, "-9223372036854775808"},
+    struct Row {
+        int64_t value;
+        const char* text;
+    } rows[] = {
+        {0, "0"},
+        {7, "7"},
+        {-5, "-5"},
+        {1000000, "1000000"},
+        {INT64_MAX, "9223372036854775807"},
+        {INT64_MIN, "-9223372036854775808"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text);
@@ -21,10 +28,19 @@ TEST(StringFormat, Decimal) {
 }
 
 TEST(StringFormat, HexWithMinimumDigits) {
-    struct Row { uint64_t value; unsigned minDigits; const char* text; } rows[] = {
-        {255, 0, "ff"}, {5, 2, "05"}, {0x1234, 2, "1234"},
-        {0, 0, "0"}, {0, 4, "0000"}, {0xABCDEF, 0, "abcdef"},
-        {0x10, 1, "10"}, {0x100000000ull, 0, "100000000"},
+    struct Row {
+        uint64_t value;
+        unsigned minDigits;
+        const char* text;
+    } rows[] = {
+        {255, 0, "ff"},
+        {5, 2, "05"},
+        {0x1234, 2, "1234"},
+        {0, 0, "0"},
+        {0, 4, "0000"},
+        {0xABCDEF, 0, "abcdef"},
+        {0x10, 1, "10"},
+        {0x100000000ull, 0, "100000000"},
         {UINT64_MAX, 0, "ffffffffffffffff"},
         {1, 20, "0000000000000001"},   // sixteen nibbles are all there is
     };
@@ -35,10 +51,14 @@ TEST(StringFormat, HexWithMinimumDigits) {
 }
 
 TEST(StringFormat, ParseInteger) {
-    struct Row { const char* text; bool hex; int32_t value; } rows[] = {
-        {"123", false, 123}, {"-7", false, -7}, {"  42", false, 42}, {"12abc", false, 12},
-        {"ff", true, 255}, {"1A", true, 26}, {"ffffffff", true, -1}, {"10", true, 16},
-        {"", false, 0}, {"zz", false, 0}, {"zz", true, 0}, {nullptr, false, 0},
+    struct Row {
+        const char* text;
+        bool hex;
+        int32_t value;
+    } rows[] = {
+        {"123", false, 123}, {"-7", false, -7}, {"  42", false, 42},    {"12abc", false, 12},
+        {"ff", true, 255},   {"1A", true, 26},  {"ffffffff", true, -1}, {"10", true, 16},
+        {"", false, 0},      {"zz", false, 0},  {"zz", true, 0},        {nullptr, false, 0},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text ? r.text : "(null)");
@@ -47,7 +67,12 @@ TEST(StringFormat, ParseInteger) {
 }
 
 TEST(StringFormat, FixedPoint) {
-    struct Row { double value; unsigned minDecimals, extra; bool plus; const char* text; } rows[] = {
+    struct Row {
+        double value;
+        unsigned minDecimals, extra;
+        bool plus;
+        const char* text;
+    } rows[] = {
         {4.5, 3, 0, false, "4.500"},
         {0.5, 3, 0, false, "0.500"},
         {2.5, 0, 2, false, "2.5"},
@@ -82,7 +107,12 @@ TEST(StringFormat, FixedPoint) {
 }
 
 TEST(StringFormat, UnitPattern) {
-    struct Row { int64_t value; const char* pattern; bool hex; const char* text; } rows[] = {
+    struct Row {
+        int64_t value;
+        const char* pattern;
+        bool hex;
+        const char* text;
+    } rows[] = {
         {1023, "g1024m1024k1024", false, "1023"},
         {1024, "g1024m1024k1024", false, "1k0"},
         {1536, "g1024m1024k1024", false, "1k512"},
@@ -108,9 +138,13 @@ TEST(StringFormat, UnitPattern) {
 
 TEST(StringFormat, HexDump) {
     const unsigned char bytes[] = {0x01, 0x02, 0x03, 0x04, 0xab};
-    struct Row { size_t length; unsigned group; const char* text; } rows[] = {
-        {4, 2, "0102 0304 "}, {4, 0, "01020304"}, {4, 3, "010203 04"},
-        {5, 1, "01 02 03 04 ab "}, {0, 2, ""}, {1, 4, "01"},
+    struct Row {
+        size_t length;
+        unsigned group;
+        const char* text;
+    } rows[] = {
+        {4, 2, "0102 0304 "},      {4, 0, "01020304"}, {4, 3, "010203 04"},
+        {5, 1, "01 02 03 04 ab "}, {0, 2, ""},         {1, 4, "01"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.text);
@@ -123,7 +157,11 @@ TEST(StringFormat, HexDump) {
 // ---- block sharing and capacity ----------------------------------------
 
 TEST(StringSharing, ChangesToACopyLeaveTheOriginal) {
-    struct Row { const char* name; void (*change)(String&); const char* changed; } rows[] = {
+    struct Row {
+        const char* name;
+        void (*change)(String&);
+        const char* changed;
+    } rows[] = {
         {"append string", [](String& s) { s += String("!"); }, "report!"},
         {"append text", [](String& s) { s += "ed"; }, "reported"},
         {"append char", [](String& s) { s += 'X'; }, "reportX"},
@@ -155,7 +193,7 @@ TEST(StringSharing, AssignmentReleasesTheOldBlock) {
     b = a;
     EXPECT_EQ(keep.referenceCount(), 1);   // b let go of "beta"
     EXPECT_EQ(a.referenceCount(), 2);
-    b = b;                                  // self-assignment keeps the block alive
+    b = b;   // self-assignment keeps the block alive
     EXPECT_STREQ(b.c_str(), "alpha");
     EXPECT_EQ(a.referenceCount(), 2);
     {
@@ -163,7 +201,7 @@ TEST(StringSharing, AssignmentReleasesTheOldBlock) {
         EXPECT_EQ(a.referenceCount(), 3);
     }
     EXPECT_EQ(a.referenceCount(), 2);
-    b = b.c_str();                          // text from its own (shared) block
+    b = b.c_str();   // text from its own (shared) block
     EXPECT_STREQ(b.c_str(), "alpha");
     EXPECT_EQ(a.referenceCount(), 1);
 }
@@ -177,7 +215,11 @@ TEST(StringSharing, AppendingOwnTextIsSafe) {
 }
 
 TEST(StringCapacity, Rules) {
-    struct Row { const char* name; String s; size_t length, capacity; } rows[] = {
+    struct Row {
+        const char* name;
+        String s;
+        size_t length, capacity;
+    } rows[] = {
         {"empty", String(), 0, 1},
         {"null text", String(static_cast<const char*>(nullptr)), 0, 1},
         {"text", String("abc"), 3, 4},
@@ -208,7 +250,7 @@ TEST(StringCapacity, AppendGrowsToExactlyWhatIsNeeded) {
     EXPECT_EQ(roomy.capacity(), 21u);
     EXPECT_STREQ(roomy.c_str(), "xyz");
 
-    String shared(roomy);                  // a shared block: copied at the needed size
+    String shared(roomy);   // a shared block: copied at the needed size
     shared += "w";
     EXPECT_EQ(shared.capacity(), 5u);
     EXPECT_EQ(roomy.capacity(), 21u);
@@ -224,10 +266,10 @@ TEST(StringAccess, IndexBeyondCapacityYieldsDummy) {
     String s("abc");
     const String& cs = s;
     EXPECT_EQ(cs[1], 'b');
-    EXPECT_EQ(cs[3], '\0');          // the terminator is inside the capacity
+    EXPECT_EQ(cs[3], '\0');   // the terminator is inside the capacity
     EXPECT_EQ(cs[4], '\0');
     EXPECT_EQ(cs[1000], '\0');
-    EXPECT_EQ(cs[-1], '\0');           // negative indexes are out of range too
+    EXPECT_EQ(cs[-1], '\0');   // negative indexes are out of range too
     char& far = s[1000];
     EXPECT_NE(&far, s.c_str() + 1000);
     EXPECT_STREQ(s.c_str(), "abc");
@@ -241,16 +283,20 @@ TEST(StringAccess, RecomputeLengthAfterSystemWrite) {
     EXPECT_EQ(s.length(), 10u);
     EXPECT_TRUE(s == "C:\\WINDOWS");
 
-    String embedded("ab\0cd", 5);     // a zero byte inside ends the text early
+    String embedded("ab\0cd", 5);   // a zero byte inside ends the text early
     EXPECT_EQ(embedded.recomputeLength().length(), 2u);
 }
 
 // ---- comparison, search, slicing ---------------------------------------
 
 TEST(StringCompare, ByteOrder) {
-    struct Row { const char* a; const char* b; int sign; } rows[] = {
-        {"A", "B", -1}, {"B", "a", -1}, {"a", "a", 0}, {"ab", "a", 1},
-        {"", "", 0}, {"", "x", -1}, {"\xe4", "z", 1},   // bytes compare unsigned
+    struct Row {
+        const char* a;
+        const char* b;
+        int sign;
+    } rows[] = {
+        {"A", "B", -1}, {"B", "a", -1}, {"a", "a", 0},    {"ab", "a", 1},
+        {"", "", 0},    {"", "x", -1},  {"\xe4", "z", 1},   // bytes compare unsigned
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(std::string(r.a) + " vs " + r.b);
@@ -271,15 +317,21 @@ TEST(StringCompare, ByteOrder) {
 
 TEST(StringSearch, FindAndSubstring) {
     String s("abcabc");
-    struct Find { const char* text; size_t start; int index; } finds[] = {
-        {"bc", 0, 1}, {"bc", 2, 4}, {"bc", 5, -1}, {"x", 0, -1},
-        {"abc", 0, 0}, {"c", 6, -1}, {"a", 100, -1},
+    struct Find {
+        const char* text;
+        size_t start;
+        int index;
+    } finds[] = {
+        {"bc", 0, 1}, {"bc", 2, 4}, {"bc", 5, -1}, {"x", 0, -1}, {"abc", 0, 0}, {"c", 6, -1}, {"a", 100, -1},
     };
     for (const Find& f : finds) {
         SCOPED_TRACE(std::string(f.text) + " from " + std::to_string(f.start));
         EXPECT_EQ(s.find(f.text, f.start), f.index);
     }
-    struct Sub { size_t start, count; const char* text; } subs[] = {
+    struct Sub {
+        size_t start, count;
+        const char* text;
+    } subs[] = {
         {0, 3, "abc"}, {4, 100, "bc"}, {6, 1, ""}, {100, 1, ""}, {2, 0, ""}, {1, (size_t)-1, "bcabc"},
     };
     for (const Sub& u : subs) {
@@ -289,7 +341,12 @@ TEST(StringSearch, FindAndSubstring) {
 }
 
 TEST(StringEdit, InPlaceEdits) {
-    struct Row { const char* name; const char* input; String (*edit)(String); const char* output; } rows[] = {
+    struct Row {
+        const char* name;
+        const char* input;
+        String (*edit)(String);
+        const char* output;
+    } rows[] = {
         {"delete 2", "abcd", [](String s) { return s.deleteFirst(2); }, "cd"},
         {"delete all+", "abcd", [](String s) { return s.deleteFirst(10); }, ""},
         {"trim", " \t ab c\r\n", [](String s) { return s.trim(); }, "ab c"},
@@ -313,7 +370,12 @@ TEST(StringEdit, InPlaceEdits) {
 }
 
 TEST(StringPath, Parts) {
-    struct Row { const char* path; const char* directory; const char* file; const char* extension; } rows[] = {
+    struct Row {
+        const char* path;
+        const char* directory;
+        const char* file;
+        const char* extension;
+    } rows[] = {
         {"C:\\Windows\\system32\\kernel32.dll", "C:\\Windows\\system32", "kernel32.dll", "dll"},
         {"readme.txt", "", "readme.txt", "txt"},
         {"C:\\Program Files\\Tool v1.2\\README", "C:\\Program Files\\Tool v1.2", "README", "2\\README"},
@@ -344,4 +406,4 @@ TEST(StringDeathTest, ImpossibleSizesEndTheProcess) {
 }
 #endif
 
-}  // namespace
+}   // namespace

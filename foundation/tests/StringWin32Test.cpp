@@ -45,15 +45,23 @@ TEST(StringWin32, LongPathFormWithoutTheFunctionMatchesIt) {
     const String folder = tempDirectory() + "\\Long Folder Name.q8";
     const String file = folder + "\\A long file name.text";
     CreateDirectoryA(folder.c_str(), nullptr);
-    HANDLE made = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE made =
+        CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(made, INVALID_HANDLE_VALUE);
     CloseHandle(made);
     char shortFile[MAX_PATH] = {};
     GetShortPathNameA(file.c_str(), shortFile, MAX_PATH);
 
     const String paths[] = {
-        folder, file, shortFile, folder.lowerCase(), folder + "\\", folder + "\\..\\Long Folder Name.q8",
-        String(shortFile).directoryPart(), "C:\\", "C:\\windows\\SYSTEM32",
+        folder,
+        file,
+        shortFile,
+        folder.lowerCase(),
+        folder + "\\",
+        folder + "\\..\\Long Folder Name.q8",
+        String(shortFile).directoryPart(),
+        "C:\\",
+        "C:\\windows\\SYSTEM32",
     };
     auto getLongPathName = dynamicCalls().getLongPathNameA;
     ASSERT_NE(getLongPathName, nullptr);
@@ -88,4 +96,4 @@ TEST(StringWin32, ToWideIncludesTheTerminator) {
     EXPECT_EQ(wide[0], wchar_t(0x00e4));
 }
 
-}  // namespace
+}   // namespace

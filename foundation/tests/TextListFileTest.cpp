@@ -35,14 +35,16 @@ protected:
         return path;
     }
     static void writeBytes(const String& path, const std::string& bytes) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
         ASSERT_NE(h, INVALID_HANDLE_VALUE);
         DWORD written = 0;
         if (!bytes.empty()) WriteFile(h, bytes.data(), DWORD(bytes.size()), &written, nullptr);
         CloseHandle(h);
     }
     static std::string readBytes(const String& path) {
-        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE h =
+            CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (h == INVALID_HANDLE_VALUE) return "(missing)";
         std::string bytes(GetFileSize(h, nullptr), '\0');
         DWORD read = 0;
@@ -55,7 +57,12 @@ protected:
 };
 
 TEST_F(TextListFile, SaveWritesCrLfAndLoadReadsItBack) {
-    struct Row { const char* name; Lines lines; std::string bytes; Lines loaded; } rows[] = {
+    struct Row {
+        const char* name;
+        Lines lines;
+        std::string bytes;
+        Lines loaded;
+    } rows[] = {
         {"plain", {"first", "second"}, "first\r\nsecond\r\n", {"first", "second"}},
         {"empty line inside", {"a", "", "b"}, "a\r\n\r\nb\r\n", {"a", "", "b"}},
         {"empty last entry", {"a", ""}, "a\r\n\r\n", {"a", ""}},
@@ -90,7 +97,11 @@ TEST_F(TextListFile, LoadFailuresLeaveAnEmptyList) {
     writeBytes(empty, "");
     String tooLong = file("toolong.txt");
     writeBytes(tooLong, "1\r\n2\r\n3\r\n4\r\n5\r\n");
-    struct Row { const char* name; String path; unsigned maxEntries; } rows[] = {
+    struct Row {
+        const char* name;
+        String path;
+        unsigned maxEntries;
+    } rows[] = {
         {"missing file", folder_ + "\\absent.txt", 16},
         {"empty file", empty, 16},
         {"a folder", folder_, 16},
@@ -120,7 +131,8 @@ TEST_F(TextListFile, SaveFailsWhereTheFileCannotBeCreated) {
 
     // Opened elsewhere without sharing: the save must not claim success.
     String path = file("busy.txt");
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     EXPECT_EQ(list.saveFile(path), 0);
     CloseHandle(h);
@@ -134,4 +146,4 @@ TEST_F(TextListFile, EmptyListSavesAnEmptyFileThatDoesNotLoad) {
     EXPECT_EQ(list.loadFile(path), 0);   // an empty file cannot be mapped
 }
 
-}  // namespace
+}   // namespace

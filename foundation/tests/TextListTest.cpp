@@ -22,7 +22,11 @@ void fill(TextList& list, const Lines& lines) {
 }
 
 TEST(TextList, AddAtPositionsAndRemove) {
-    struct Row { const char* name; unsigned position; Lines expected; } rows[] = {
+    struct Row {
+        const char* name;
+        unsigned position;
+        Lines expected;
+    } rows[] = {
         {"append with -1", unsigned(-1), {"a", "b", "c", "X"}},
         {"front", 0, {"X", "a", "b", "c"}},
         {"middle", 2, {"a", "b", "X", "c"}},
@@ -51,9 +55,9 @@ TEST(TextList, EntriesShareTheCallersText) {
         String copy = list.get(0);
         EXPECT_EQ(line.referenceCount(), 3);
     }
-    EXPECT_EQ(line.referenceCount(), 1);       // the list deleted its entry
+    EXPECT_EQ(line.referenceCount(), 1);   // the list deleted its entry
     TextList list;
-    EXPECT_STREQ(list.get(0).c_str(), "");     // out of range reads as empty
+    EXPECT_STREQ(list.get(0).c_str(), "");   // out of range reads as empty
 }
 
 TEST(TextList, CapacityFollowsTheBufferRules) {
@@ -80,7 +84,12 @@ TEST(TextList, FullListDropsInsertsAndSaysSo) {
 }
 
 TEST(TextList, InsertSorted) {
-    struct Row { const char* name; Lines before; const char* text; Lines after; } rows[] = {
+    struct Row {
+        const char* name;
+        Lines before;
+        const char* text;
+        Lines after;
+    } rows[] = {
         {"between", {"A", "C"}, "B", {"A", "B", "C"}},
         {"lower case after upper", {"A", "C"}, "a", {"A", "C", "a"}},
         {"front", {"B", "C"}, "A", {"A", "B", "C"}},
@@ -121,7 +130,10 @@ TEST(TextList, InsertSortedBuildsASortedList) {
 }
 
 TEST(TextList, Sort) {
-    struct Row { const char* name; Lines input; } rows[] = {
+    struct Row {
+        const char* name;
+        Lines input;
+    } rows[] = {
         {"empty", {}},
         {"one", {"x"}},
         {"two reversed", {"b", "a"}},
@@ -144,12 +156,16 @@ TEST(TextList, Sort) {
 
 TEST(TextList, SortLargeListsOfEveryShape) {
     std::mt19937 random(11);
-    struct Row { const char* name; std::string (*make)(int i, std::mt19937& random); } rows[] = {
+    struct Row {
+        const char* name;
+        std::string (*make)(int i, std::mt19937& random);
+    } rows[] = {
         {"random", [](int, std::mt19937& r) { return std::to_string(r()); }},
         {"few distinct", [](int, std::mt19937& r) { return std::to_string(r() % 3); }},
         {"ascending", [](int i, std::mt19937&) { return std::to_string(100000 + i); }},
         {"descending", [](int i, std::mt19937&) { return std::to_string(100000 - i); }},
-        {"organ pipe", [](int i, std::mt19937&) { return std::to_string(100000 + (i < 4000 ? i : 8000 - i)); }},
+        {"organ pipe",
+         [](int i, std::mt19937&) { return std::to_string(100000 + (i < 4000 ? i : 8000 - i)); }},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.name);
@@ -167,7 +183,10 @@ TEST(TextList, SortLargeListsOfEveryShape) {
 }
 
 TEST(TextList, RemoveAdjacentDuplicates) {
-    struct Row { const char* name; Lines input, output; } rows[] = {
+    struct Row {
+        const char* name;
+        Lines input, output;
+    } rows[] = {
         {"only adjacent", {"A", "A", "B", "A"}, {"A", "B", "A"}},
         {"runs", {"A", "A", "A", "B", "B", "C"}, {"A", "B", "C"}},
         {"empty entries", {"", "", "x"}, {"", "x"}},
@@ -185,7 +204,11 @@ TEST(TextList, RemoveAdjacentDuplicates) {
 }
 
 TEST(TextList, ParseText) {
-    struct Row { const char* name; std::string text; Lines lines; } rows[] = {
+    struct Row {
+        const char* name;
+        std::string text;
+        Lines lines;
+    } rows[] = {
         {"CR LF", "a\r\nb", {"a", "b"}},
         {"LF CR is two breaks", "a\n\rb", {"a", "", "b"}},
         {"lone CR", "a\rb\rc", {"a", "b", "c"}},
@@ -218,4 +241,4 @@ TEST(TextList, ParseTextTakesExactlyTheGivenLength) {
     EXPECT_STREQ(list.get(1).c_str(), "ef");
 }
 
-}  // namespace
+}   // namespace

@@ -17,7 +17,7 @@ TEST(VirtualByteBuffer, ReservesOnceAndCommitsPageByPage) {
     const uint32_t page = b.pageSize();
     ASSERT_NE(b.data(), nullptr);
     EXPECT_EQ(b.typeTag(), 0u);
-    EXPECT_EQ(b.capacity(), page);                  // one page for 100 bytes
+    EXPECT_EQ(b.capacity(), page);   // one page for 100 bytes
     EXPECT_EQ(b.minCapacity(), page);
     EXPECT_EQ(b.maxCapacity(), (1000000 + page - 1) / page * page);
     EXPECT_TRUE(committed(b.data()));
@@ -25,15 +25,15 @@ TEST(VirtualByteBuffer, ReservesOnceAndCommitsPageByPage) {
 
     uint8_t* start = b.data();
     EXPECT_EQ(b.setSize(5 * page + 1), 5 * page + 1);
-    EXPECT_EQ(b.capacity(), 8 * page);              // doubled 1 -> 2 -> 4 -> 8 pages
-    EXPECT_EQ(b.data(), start);                     // the data never moves
+    EXPECT_EQ(b.capacity(), 8 * page);   // doubled 1 -> 2 -> 4 -> 8 pages
+    EXPECT_EQ(b.data(), start);          // the data never moves
     b.data()[5 * page] = 0x5a;
     EXPECT_TRUE(committed(b.data() + 7 * page));
     EXPECT_FALSE(committed(b.data() + 8 * page));
 
-    EXPECT_EQ(b.setSize(2 * page), 2 * page);       // a quarter used: no shrink yet
+    EXPECT_EQ(b.setSize(2 * page), 2 * page);   // a quarter used: no shrink yet
     EXPECT_EQ(b.capacity(), 8 * page);
-    EXPECT_EQ(b.setSize(10), 10u);                  // below an eighth: one halving
+    EXPECT_EQ(b.setSize(10), 10u);   // below an eighth: one halving
     EXPECT_EQ(b.capacity(), 4 * page);
     EXPECT_FALSE(committed(b.data() + 4 * page));   // decommitted
 
@@ -45,7 +45,10 @@ TEST(VirtualByteBuffer, ReservesOnceAndCommitsPageByPage) {
 TEST(VirtualByteBuffer, ReallocateRoundsToPagesWithinBounds) {
     VirtualByteBuffer b(3 * 4096, 16 * 4096);
     const uint32_t page = b.pageSize();
-    struct Row { const char* name; uint32_t size, request, capacity; } rows[] = {
+    struct Row {
+        const char* name;
+        uint32_t size, request, capacity;
+    } rows[] = {
         {"rounded up", 0, 5 * page + 1, 6 * page},
         {"raised to the minimum", 0, 1, 3 * page},
         {"clamped to the reserve", 0, 100 * page, 16 * page},
@@ -67,7 +70,7 @@ TEST(VirtualByteBuffer, FailedCommitKeepsTheDataAndShowsTheShortfall) {
     ByteBuffer::simulateAllocationFailure(true);
     uint32_t reached = b.setSize(3 * page);
     ByteBuffer::simulateAllocationFailure(false);
-    EXPECT_EQ(reached, page);            // the loop ended at what was committed
+    EXPECT_EQ(reached, page);   // the loop ended at what was committed
     EXPECT_EQ(b.capacity(), page);
     EXPECT_EQ(b.data()[page - 1], 0x42);
     EXPECT_EQ(b.setSize(3 * page), 3 * page);
@@ -91,4 +94,4 @@ TEST(VirtualByteBuffer, OversizedMaximumShrinksTheReserveUntilItFits) {
     EXPECT_EQ(b.setSize(1 << 20), uint32_t(1 << 20));
 }
 
-}  // namespace
+}   // namespace

@@ -50,10 +50,13 @@ std::string randomBytes(size_t count, unsigned seed) {
     return bytes;
 }
 
-void setRegistryValue(HKEY root, const char* keyPath, const char* name, DWORD type, const std::string& bytes) {
+void setRegistryValue(HKEY root, const char* keyPath, const char* name, DWORD type,
+                      const std::string& bytes) {
     HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size()));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size()));
     RegCloseKey(key);
 }
 
@@ -66,7 +69,8 @@ std::wstring widePath(const std::string& ansi) {
 // like Windows ones, and only the Unix side can make or remove a symbolic
 // link that Win32 sees as a folder.  The handle Wine gives for a native
 // program cannot be waited for, so the caller says when the work shows.
-void runUnix(const std::string& program, const std::vector<std::wstring>& paths, const std::function<bool()>& done) {
+void runUnix(const std::string& program, const std::vector<std::wstring>& paths,
+             const std::function<bool()>& done) {
     typedef char*(CDECL * UnixName)(LPCWSTR);
     auto unixName = (UnixName)(void*)GetProcAddress(GetModuleHandleA("kernel32"), "wine_get_unix_file_name");
     ASSERT_NE(nullptr, unixName) << "not running under Wine";
@@ -80,8 +84,8 @@ void runUnix(const std::string& program, const std::vector<std::wstring>& paths,
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &process));
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
     for (int i = 0; i < 200 && !done(); ++i) Sleep(50);
@@ -149,7 +153,8 @@ protected:
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelvanx Q8 hostile");
         SetEnvironmentVariableA("ZQT_PLUGIN_PATH", nullptr);
-        for (const char* name : {"Q8SIM_RECEIVERS", "Q8SIM_FAULT", "Q8SIM_PATH_UNTERMINATED", "Q8SIM_EEPROM_SEED"})
+        for (const char* name :
+             {"Q8SIM_RECEIVERS", "Q8SIM_FAULT", "Q8SIM_PATH_UNTERMINATED", "Q8SIM_EEPROM_SEED"})
             SetEnvironmentVariableA(name, nullptr);
         deleteTree(pluginFolder);
         deleteTree(documentsFolder() + "\\Brelvanx");
@@ -174,7 +179,8 @@ protected:
 
     static void usePluginFolder() {
         CreateDirectoryA(pluginFolder, nullptr);
-        setRegistryValue(HKEY_LOCAL_MACHINE, "Software\\ZQT", "SearchPath", REG_SZ, std::string(pluginFolder) + '\0');
+        setRegistryValue(HKEY_LOCAL_MACHINE, "Software\\ZQT", "SearchPath", REG_SZ,
+                         std::string(pluginFolder) + '\0');
         SetEnvironmentVariableA("ZQT_PLUGIN_PATH", pluginFolder);
     }
 };
@@ -307,7 +313,8 @@ TEST_F(HostileReport, FaultingReceiverLibrary) {
     const std::string exception = "   exception while accessing ZNQ8API.DLL";
     const std::vector<Row> rows = {
         {"Q8SIM_RECEIVERS", "-1", {"   Invalid receiver count from ZNQ8API.DLL, no receiver probed"}},
-        {"Q8SIM_RECEIVERS", "2000000000",
+        {"Q8SIM_RECEIVERS",
+         "2000000000",
          {"   2000000000 Q8 receiver(s) found", "   Only the first 16 receivers are probed"}},
         {"Q8SIM_FAULT", "Q8GetRadioList", {exception}},
         {"Q8SIM_FAULT", "OpenRadioDevice", {exception}},
@@ -400,7 +407,8 @@ TEST_F(HostileReport, DirectoryTreesWithLoopsLongPathsAndForeignNames) {
         deep += L"\\deep-folder-with-a-long-name-" + std::to_wstring(i);
         CreateDirectoryW(deep.c_str(), nullptr);
     }
-    HANDLE file = CreateFileW((deep + L"\\file.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        CreateFileW((deep + L"\\file.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     CloseHandle(file);
     std::wstring foreign;
     for (const char* p = base.c_str(); *p; ++p) foreign += (wchar_t)(unsigned char)*p;
@@ -493,8 +501,8 @@ TEST_F(HostileReport, SilentOutputIntoABrokenPipe) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + programDirectory() + "\\report_runner.exe\"";
-    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                               &process));
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &process));
     CloseHandle(writeEnd);
     const DWORD waited = WaitForSingleObject(process.hProcess, 120000);
     if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 1);
@@ -506,7 +514,7 @@ TEST_F(HostileReport, SilentOutputIntoABrokenPipe) {
     EXPECT_EQ(0u, exitCode);
 }
 
-}  // namespace
+}   // namespace
 
 namespace {
 
@@ -559,4 +567,4 @@ TEST(HostileRepair, ReadOnlyStartupFile) {
     EXPECT_EQ(before, after) << "files left beside the start-up file";
 }
 
-}  // namespace
+}   // namespace

@@ -25,27 +25,22 @@ namespace {
 const char* const uninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 const char* const servicesKey = "SYSTEM\\CurrentControlSet\\Services\\";
 
-std::vector<std::string> entries(const TextList& list)
-{
+std::vector<std::string> entries(const TextList& list) {
     std::vector<std::string> out;
-    for (unsigned i = 0; i < list.count(); ++i)
-        out.push_back(list.get(i).c_str());
+    for (unsigned i = 0; i < list.count(); ++i) out.push_back(list.get(i).c_str());
     return out;
 }
 
-std::vector<std::string> sorted(std::vector<std::string> v)
-{
+std::vector<std::string> sorted(std::vector<std::string> v) {
     std::sort(v.begin(), v.end());
     return v;
 }
 
-std::string describe(const std::string& path, bool fullPath)
-{
+std::string describe(const std::string& path, bool fullPath) {
     return describeFile(String(path.c_str()), fullPath).c_str();
 }
 
-TEST(InstallationInventory, UninstallEntriesGiveInstallationFolders)
-{
+TEST(InstallationInventory, UninstallEntriesGiveInstallationFolders) {
     TestInstallation install;
     install.folder("C:\\Q8TEST\\App");
     install.folder("C:\\Q8TEST\\Long Folder Name");
@@ -55,7 +50,7 @@ TEST(InstallationInventory, UninstallEntriesGiveInstallationFolders)
     ASSERT_NE("", shortFolder);
     struct Entry {
         const char* key;
-        const char* displayIcon;     // null: value absent
+        const char* displayIcon;   // null: value absent
         const char* uninstallString;
     };
     const std::string shortIcon = shortFolder + "\\x.exe";
@@ -72,8 +67,7 @@ TEST(InstallationInventory, UninstallEntriesGiveInstallationFolders)
     for (const Entry& e : entriesMade) {
         const std::string key = std::string(uninstallKey) + e.key;
         install.registryKey(HKEY_LOCAL_MACHINE, key);
-        if (e.displayIcon)
-            install.registryString(HKEY_LOCAL_MACHINE, key, "DisplayIcon", e.displayIcon);
+        if (e.displayIcon) install.registryString(HKEY_LOCAL_MACHINE, key, "DisplayIcon", e.displayIcon);
         if (e.uninstallString)
             install.registryString(HKEY_LOCAL_MACHINE, key, "UninstallString", e.uninstallString);
     }
@@ -81,12 +75,12 @@ TEST(InstallationInventory, UninstallEntriesGiveInstallationFolders)
     TextList directories;
     directories.insertSorted("C:\\Q8TEST\\APP");   // as the plug-in path would put it in
     listUninstallDirectories(directories);
-    const std::vector<std::string> expected = {"C:\\Q8TEST\\APP", "C:\\Q8TEST\\LONG FOLDER NAME", "C:\\Q8TEST\\UNINST"};
+    const std::vector<std::string> expected = {"C:\\Q8TEST\\APP", "C:\\Q8TEST\\LONG FOLDER NAME",
+                                               "C:\\Q8TEST\\UNINST"};
     EXPECT_EQ(expected, entries(directories));
 }
 
-TEST(InstallationInventory, SystemAndSharedFilesByPrefix)
-{
+TEST(InstallationInventory, SystemAndSharedFilesByPrefix) {
     TestInstallation install;
     const std::string system = systemFolder();
     const std::string windows = windowsFolder();
@@ -106,7 +100,8 @@ TEST(InstallationInventory, SystemAndSharedFilesByPrefix)
     TextList found;
     findFilesByPrefix(found, "ZNQ8");
     // The system folder is also reached as WINDOWS\System32: still once each.
-    EXPECT_EQ(sorted({sys + "\\ZNQ8API.DLL", sys + "\\ZNQ8DATA", win + "\\SYSTEM\\ZNQ8OLD.VXD", win + "\\ZNQ8.INI"}),
+    EXPECT_EQ(sorted({sys + "\\ZNQ8API.DLL", sys + "\\ZNQ8DATA", win + "\\SYSTEM\\ZNQ8OLD.VXD",
+                      win + "\\ZNQ8.INI"}),
               entries(found));
 
     TextList shared;
@@ -116,8 +111,7 @@ TEST(InstallationInventory, SystemAndSharedFilesByPrefix)
               entries(shared));
 }
 
-TEST(InstallationInventory, DirectoryTreeIndentsAndStopsAtLinks)
-{
+TEST(InstallationInventory, DirectoryTreeIndentsAndStopsAtLinks) {
     TestInstallation install;
     const std::string root = "C:\\Q8TREE";
     install.folder(root + "\\sub1\\sub2");
@@ -131,7 +125,8 @@ TEST(InstallationInventory, DirectoryTreeIndentsAndStopsAtLinks)
     // paths overflow.
     const bool linked = install.unixSymlink(root + "\\sub1\\sub2\\loop", root);
     if (linked) {
-        EXPECT_NE(0u, GetFileAttributesA((root + "\\sub1\\sub2\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+        EXPECT_NE(0u,
+                  GetFileAttributesA((root + "\\sub1\\sub2\\loop").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
     }
 
     LineCollector document;
@@ -144,20 +139,17 @@ TEST(InstallationInventory, DirectoryTreeIndentsAndStopsAtLinks)
         "          [" + root + "\\sub1\\sub2]",
         "               " + describe(root + "\\sub1\\sub2\\c.txt", false),
     };
-    if (linked)
-        expected.push_back("               [" + root + "\\sub1\\sub2\\loop]");
+    if (linked) expected.push_back("               [" + root + "\\sub1\\sub2\\loop]");
     EXPECT_EQ(expected, document.lines);
     EXPECT_EQ("     a.txt: 1, ", expected[1].substr(0, 15));
 
     LineCollector missing;
     listDirectoryTree(missing, "C:\\Q8TREE\\none", 5);
     EXPECT_EQ(std::vector<std::string>({"     [C:\\Q8TREE\\none]"}), missing.lines);
-    if (!linked)
-        GTEST_SKIP() << "no Unix symbolic link could be made";
+    if (!linked) GTEST_SKIP() << "no Unix symbolic link could be made";
 }
 
-TEST(InstallationInventory, DriverFilesAndServiceEntries)
-{
+TEST(InstallationInventory, DriverFilesAndServiceEntries) {
     TestInstallation install;
     const std::string drivers = systemFolder() + "\\drivers";
     install.folder(drivers);
@@ -168,7 +160,8 @@ TEST(InstallationInventory, DriverFilesAndServiceEntries)
     install.registryString(HKEY_LOCAL_MACHINE, svc + "ZNQ8", "DisplayName", "ZN-Q8 receiver");
     install.registryString(HKEY_LOCAL_MACHINE, svc + "ZNQ8", "ImagePath", "System32\\DRIVERS\\znq8.sys");
     install.registryDword(HKEY_LOCAL_MACHINE, svc + "ZNQ8", "Start", 3);
-    install.registryString(HKEY_LOCAL_MACHINE, svc + "znq8usb", "ImagePath", "\\SystemRoot\\System32\\drivers\\znq8usb.sys");
+    install.registryString(HKEY_LOCAL_MACHINE, svc + "znq8usb", "ImagePath",
+                           "\\SystemRoot\\System32\\drivers\\znq8usb.sys");
     install.registryString(HKEY_LOCAL_MACHINE, svc + "XZNQ8", "DisplayName", "not ours");
     // Start stored as text is not a start type.
     install.registryString(HKEY_LOCAL_MACHINE, svc + "ZNQ8Text", "Start", "2");
@@ -176,7 +169,8 @@ TEST(InstallationInventory, DriverFilesAndServiceEntries)
     // service exists, with empty values.
     install.danglingRegistryLink(HKEY_LOCAL_MACHINE, svc + "ZNQ8Unreadable");
     HKEY probe = nullptr;
-    ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, (svc + "ZNQ8Unreadable").c_str(), 0, KEY_READ, &probe));
+    ASSERT_NE(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_LOCAL_MACHINE, (svc + "ZNQ8Unreadable").c_str(), 0, KEY_READ, &probe));
 
     LineCollector document;
     writeDriverFilesSection(document);
@@ -184,21 +178,20 @@ TEST(InstallationInventory, DriverFilesAndServiceEntries)
     const std::vector<std::string> lines = document.lines;
 
     const std::string folder = upper(String(drivers.c_str()).longPathForm().c_str());
-    EXPECT_EQ(std::vector<std::string>({describe(folder + "\\ZNQ8.SYS", true), describe(folder + "\\ZNQ8USB.SYS", true)}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {describe(folder + "\\ZNQ8.SYS", true), describe(folder + "\\ZNQ8USB.SYS", true)}),
               sectionAfter(lines, "Driver files"));
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ("", lines[0]);
 
     // Registry enumeration order is the system's: compare as a set.
-    EXPECT_EQ(sorted({"ZNQ8: ZN-Q8 receiver, System32\\DRIVERS\\znq8.sys [3]",
-                      "ZNQ8Text: ,  [0]",
-                      "ZNQ8Unreadable: ,  [0]",
-                      "znq8usb: , \\SystemRoot\\System32\\drivers\\znq8usb.sys [0]"}),
-              sorted(sectionAfter(lines, "Driver registry entries")));
+    EXPECT_EQ(
+        sorted({"ZNQ8: ZN-Q8 receiver, System32\\DRIVERS\\znq8.sys [3]", "ZNQ8Text: ,  [0]",
+                "ZNQ8Unreadable: ,  [0]", "znq8usb: , \\SystemRoot\\System32\\drivers\\znq8usb.sys [0]"}),
+        sorted(sectionAfter(lines, "Driver registry entries")));
 }
 
-TEST(InstallationInventory, Shortcuts)
-{
+TEST(InstallationInventory, Shortcuts) {
     TestInstallation install;
     install.folder("C:\\Q8TEST\\App");
     install.file("C:\\Q8TEST\\App\\q8.exe");
@@ -227,15 +220,18 @@ TEST(InstallationInventory, Shortcuts)
     writeShortcutSections(document);
     const std::vector<std::string> lines = document.lines;
 
-    EXPECT_EQ(std::vector<std::string>({describe(desktop + "\\Q8 MANUAL.PDF", false), describe(desktop + "\\ZNQ8 TOOL.TXT", false)}),
+    EXPECT_EQ(std::vector<std::string>({describe(desktop + "\\Q8 MANUAL.PDF", false),
+                                        describe(desktop + "\\ZNQ8 TOOL.TXT", false)}),
               sectionAfter(lines, "Desktop shortcuts:"));
     EXPECT_EQ(describe(desktop + "\\Q8 MANUAL.PDF", false).substr(0, 15), "Q8 MANUAL.PDF: ");
 
     const std::string target = ": C:\\Q8TEST\\App\\q8.exe";
-    EXPECT_EQ(std::vector<std::string>({describe(commonDesktop + "\\Q8 RECEIVER.LNK", false) + target + " [C:\\Q8TEST\\App]"}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {describe(commonDesktop + "\\Q8 RECEIVER.LNK", false) + target + " [C:\\Q8TEST\\App]"}),
               sectionAfter(lines, "Common desktop shortcuts:"));
-    EXPECT_EQ(std::vector<std::string>({describe(programs + "\\Receiver.lnk", false) + target + " [C:\\Q8TEST\\App]",
-                                        describe(programs + "\\Tools\\Manual.lnk", false) + target + " [C:\\Q8TEST]"}),
+    EXPECT_EQ(std::vector<std::string>(
+                  {describe(programs + "\\Receiver.lnk", false) + target + " [C:\\Q8TEST\\App]",
+                   describe(programs + "\\Tools\\Manual.lnk", false) + target + " [C:\\Q8TEST]"}),
               sectionAfter(lines, "Start menu shortcuts:"));
     EXPECT_EQ(lines.end(), std::find(lines.begin(), lines.end(), "All users Start menu shortcuts:"));
 
@@ -244,8 +240,7 @@ TEST(InstallationInventory, Shortcuts)
     struct NoCom {
         std::string path;
         std::string line = "unset";
-        static DWORD WINAPI run(void* self)
-        {
+        static DWORD WINAPI run(void* self) {
             NoCom& call = *static_cast<NoCom*>(self);
             call.line = describeShortcut(call.path.c_str()).c_str();
             return 0;
@@ -263,20 +258,22 @@ TEST(InstallationInventory, Shortcuts)
     install.file(commonPrograms + "\\Broken.lnk", "not a link");
     LineCollector broken;
     writeShortcutSections(broken);
-    const std::vector<std::string> brokenSection = sectionAfter(broken.lines, "All users Start menu shortcuts:");
+    const std::vector<std::string> brokenSection =
+        sectionAfter(broken.lines, "All users Start menu shortcuts:");
     ASSERT_EQ(1u, brokenSection.size());
-    EXPECT_EQ(0u, brokenSection[0].find(describe(commonPrograms + "\\Broken.lnk", false) + ": ")) << brokenSection[0];
+    EXPECT_EQ(0u, brokenSection[0].find(describe(commonPrograms + "\\Broken.lnk", false) + ": "))
+        << brokenSection[0];
 }
 
 // The whole stretch from the installation folders to the shortcuts, with the
 // plug-in paths read as the program reads them.
-TEST(InstallationInventory, ReportSectionsInOrder)
-{
+TEST(InstallationInventory, ReportSectionsInOrder) {
     TestInstallation install;
     install.folder("C:\\Q8TEST\\App");
     install.file("C:\\Q8TEST\\App\\q8.exe");
     install.registryString(HKEY_LOCAL_MACHINE, "Software\\ZQT", "SearchPath", "c:\\q8test\\app");
-    install.registryString(HKEY_LOCAL_MACHINE, std::string(uninstallKey) + "Brelvanx Q8", "DisplayIcon", "\"C:\\Q8TEST\\App\\q8.exe\",0");
+    install.registryString(HKEY_LOCAL_MACHINE, std::string(uninstallKey) + "Brelvanx Q8", "DisplayIcon",
+                           "\"C:\\Q8TEST\\App\\q8.exe\",0");
     _putenv(("ZQT_PLUGIN_PATH=" + shortPathOf("C:\\Q8TEST\\App")).c_str());
     install.file(systemFolder() + "\\ZNQ8API.DLL");
 
@@ -307,12 +304,11 @@ TEST(InstallationInventory, ReportSectionsInOrder)
 
     std::vector<std::string> headings;
     for (size_t i = 0; i + 1 < lines.size(); ++i)
-        if (lines[i].empty())
-            headings.push_back(lines[i + 1]);
+        if (lines[i].empty()) headings.push_back(lines[i + 1]);
     std::vector<std::string> expectedHeadings = {"Installation directories:", "System files found:"};
-    if (wow64)
-        expectedHeadings.push_back("64bit files found:");
-    for (const char* h : {"Shared files:", "Driver files", "Driver registry entries", "Application data:", "User data:"})
+    if (wow64) expectedHeadings.push_back("64bit files found:");
+    for (const char* h :
+         {"Shared files:", "Driver files", "Driver registry entries", "Application data:", "User data:"})
         expectedHeadings.push_back(h);
     EXPECT_EQ(expectedHeadings, headings);
 
@@ -322,16 +318,18 @@ TEST(InstallationInventory, ReportSectionsInOrder)
     EXPECT_EQ("[C:\\Q8TEST\\APP]", installation[0]);
 
     const std::string sys = upper(String(systemFolder().c_str()).longPathForm().c_str());
-    EXPECT_EQ(std::vector<std::string>({describe(sys + "\\ZNQ8API.DLL", true)}), sectionAfter(lines, "System files found:"));
+    EXPECT_EQ(std::vector<std::string>({describe(sys + "\\ZNQ8API.DLL", true)}),
+              sectionAfter(lines, "System files found:"));
     EXPECT_EQ(std::vector<std::string>({sys + "\\ZNQ8API.DLL"}), entries(systemFiles));
     if (wow64) {
         const std::vector<std::string> native = sectionAfter(lines, "64bit files found:");
         ASSERT_EQ(1u, native.size());
         EXPECT_EQ(0u, native[0].find(sys + "\\ZNQ8X64.DLL: 1, ")) << native[0];
     }
-    EXPECT_EQ("[" + specialFolder(CSIDL_APPDATA) + "\\Brelvanx]", sectionAfter(lines, "Application data:").at(0));
+    EXPECT_EQ("[" + specialFolder(CSIDL_APPDATA) + "\\Brelvanx]",
+              sectionAfter(lines, "Application data:").at(0));
     EXPECT_EQ("[" + specialFolder(CSIDL_PERSONAL) + "\\Brelvanx]", sectionAfter(lines, "User data:").at(0));
     _putenv("ZQT_PLUGIN_PATH=");
 }
 
-}  // namespace
+}   // namespace

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-
 class TestInstallation {
 public:
     TestInstallation() = default;

@@ -101,8 +101,8 @@ const NameCase kNameCases[] = {
 
 TEST(ProcessorName, DecisionTables) {
     for (const NameCase& c : kNameCases) {
-        SCOPED_TRACE(::testing::Message() << c.vendor << " family " << c.family << " revision 0x"
-                                          << std::hex << c.revision);
+        SCOPED_TRACE(::testing::Message()
+                     << c.vendor << " family " << c.family << " revision 0x" << std::hex << c.revision);
         EXPECT_STREQ(c.expected, processorNameFor(c.vendor, c.family, c.revision).c_str());
     }
 }
@@ -111,22 +111,23 @@ TEST(ProcessorName, ClockFromCountsNeverDividesByZero) {
     struct Case {
         int64_t cycles, frequency, ticks, divisor, expected;
     } cases[] = {
-        {2000000000, 10000000, 10000000, 1000000, 2000},  // 2 GHz over 1 s
+        {2000000000, 10000000, 10000000, 1000000, 2000},   // 2 GHz over 1 s
         {199999999, 3579545, 357954, 1000000, 2000},       // ACPI timer, 100 ms
         {1500000, 1000, 1000, 1000000, 2},                 // 1.5 rounds up
         {1499999, 1000, 1000, 1000000, 1},
-        {1000, 0, 1000, 1, 0},                             // no performance counter
-        {1000, 1000, 0, 1, 0},                             // counter did not move
-        {1000, 1000, 1000, 0, 0},                          // no divisor
-        {-1700000000, 10000000, 10000000, 1000000, 0},     // counters out of step: no clock, not -1700 MHz
+        {1000, 0, 1000, 1, 0},                           // no performance counter
+        {1000, 1000, 0, 1, 0},                           // counter did not move
+        {1000, 1000, 1000, 0, 0},                        // no divisor
+        {-1700000000, 10000000, 10000000, 1000000, 0},   // counters out of step: no clock, not -1700 MHz
         {0, 10000000, 10000000, 1000000, 0},
-        {4000000000, 4000000000, 4000000000, 1000000, 4000},  // counter at the processor's clock: 1.6e19 overflows 63 bits
-        {INT64_MAX / 2, INT64_MAX / 4, INT64_MAX / 4, 1, 0},  // absurd: far beyond any processor
-        {300000000, 10000000, 100000, 1, 30000000000},       // 30 GHz in Hz, still plausible
+        {4000000000, 4000000000, 4000000000, 1000000,
+         4000},   // counter at the processor's clock: 1.6e19 overflows 63 bits
+        {INT64_MAX / 2, INT64_MAX / 4, INT64_MAX / 4, 1, 0},   // absurd: far beyond any processor
+        {300000000, 10000000, 100000, 1, 30000000000},         // 30 GHz in Hz, still plausible
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(::testing::Message() << c.cycles << " cycles, " << c.ticks << " of "
-                                          << c.frequency << " Hz, divisor " << c.divisor);
+        SCOPED_TRACE(::testing::Message() << c.cycles << " cycles, " << c.ticks << " of " << c.frequency
+                                          << " Hz, divisor " << c.divisor);
         EXPECT_EQ(c.expected, cpuClockFromCounts(c.cycles, c.frequency, c.ticks, c.divisor));
     }
 }
@@ -144,7 +145,8 @@ TEST(ProcessorName, QueriesFillWhatTheCallerLeavesOut) {
     SYSTEM_INFO info;
     GetSystemInfo(&info);
     EXPECT_STREQ("VIA Cyrix III (Joshua)", processorName("CyrixInstead", 6, 0x0005).c_str());
-    EXPECT_STREQ(processorNameFor(cpuVendorString(), 6, 0x0806).c_str(), processorName("", 6, 0x0806).c_str());
+    EXPECT_STREQ(processorNameFor(cpuVendorString(), 6, 0x0806).c_str(),
+                 processorName("", 6, 0x0806).c_str());
     EXPECT_STREQ(processorNameFor(cpuVendorString(), info.wProcessorLevel, info.wProcessorRevision).c_str(),
                  processorName().c_str());
 }
@@ -159,4 +161,4 @@ TEST(ProcessorName, ClockMeasurement) {
 }
 #endif
 
-}  // namespace
+}   // namespace

@@ -36,7 +36,8 @@ struct Cursor {
 };
 
 void expectMatch(const std::string& pattern, const std::string& line) {
-    EXPECT_TRUE(std::regex_match(line, std::regex(pattern))) << "line: \"" << line << "\"\npattern: " << pattern;
+    EXPECT_TRUE(std::regex_match(line, std::regex(pattern)))
+        << "line: \"" << line << "\"\npattern: " << pattern;
 }
 
 // Checks the section line by line; the version and OS type lines must be as
@@ -112,7 +113,7 @@ struct VersionCase {
     bool wow64;
     const char* wineVersion;   // "" for the prefix's default (Windows 7)
     const char* versionLine;
-    const char* osTypeLine;    // null: "Windows Vista" + the service pack
+    const char* osTypeLine;   // null: "Windows Vista" + the service pack
 };
 const VersionCase kVersionCases[] = {
     {false, "", "", nullptr},
@@ -189,8 +190,8 @@ TEST(SystemSection, UnderThisPrefixAndWindowsVersion) {
 
     CPINFOEXA codePage = {};
     ASSERT_TRUE(GetCPInfoExA(GetACP(), 0, &codePage));
-    EXPECT_EQ(1u, std::count(lines.begin(), lines.end(),
-                             std::string("Active code page ") + codePage.CodePageName));
+    EXPECT_EQ(
+        1u, std::count(lines.begin(), lines.end(), std::string("Active code page ") + codePage.CodePageName));
 }
 
 // Windows 95, 98 and NT 4.0 have no GetCPInfoExA: the line still names the
@@ -205,7 +206,8 @@ TEST(SystemSection, CodePageWithoutGetCPInfoExIsItsNumber) {
 }
 
 TEST(SystemSection, DriveTypeNames) {
-    const char* expected[] = {"unknown", "mounted", "removable", "hard disk", "remote", "cdrom", "ramdisk", ""};
+    const char* expected[] = {"unknown", "mounted", "removable", "hard disk",
+                              "remote",  "cdrom",   "ramdisk",   ""};
     for (unsigned type = 0; type < 8; ++type) {
         SCOPED_TRACE(type);
         EXPECT_STREQ(expected[type], driveTypeText(type));
@@ -224,4 +226,4 @@ TEST(SystemSection, DriveTypeNames) {
     }
 }
 
-}  // namespace
+}   // namespace

@@ -19,9 +19,7 @@ void put32(Image& e, size_t offset, uint32_t v) {
     put16(e, offset + 2, v >> 16);
 }
 
-void putBytes(Image& e, size_t offset, const char* bytes, size_t n) {
-    std::memcpy(e + offset, bytes, n);
-}
+void putBytes(Image& e, size_t offset, const char* bytes, size_t n) { std::memcpy(e + offset, bytes, n); }
 
 std::string joined(const std::vector<String>& lines) {
     std::string text;
@@ -42,7 +40,7 @@ void fillTypical(Image& e) {
     std::memset(e, 0, sizeof e);
     putBytes(e, 0, "ZN-Q8 SW receiver 9 kHz to 30 MHz", 33);
     put16(e, 64, 3);
-    put16(e, 66, 0xbeef);  // not printed
+    put16(e, 66, 0xbeef);   // not printed
     put32(e, 68, 9000);
     put32(e, 72, 30000000);
     put32(e, 76, 45000000);
@@ -138,30 +136,28 @@ TEST(EepromDecode, FieldValues) {
     const Case cases[] = {
         {"text of 8 non-zero bytes, no terminator", 192, "ABCDEFGH", 8,
          "   Model name: ", "   Model name: ABCDEFGH"},
-        {"text starting with a zero", 200, "\0Q820140", 8, "   Serial number: ",
-         "   Serial number: "},
-        {"control characters shown as points", 200, "Q8\r\n\t1\x7f" "2", 8,
-         "   Serial number: ", "   Serial number: Q8...1.2"},
-        {"high ANSI characters kept", 192, "Z\xe9N\xfc\0\0\0\0", 8, "   Model name: ",
-         "   Model name: Z\xe9N\xfc"},
-        {"drop level 0xfff6 is signed", 246, "\xf6\xff", 2, "   Drop level: ",
-         "   Drop level: -10"},
-        {"drop level 0x8000 is the most negative", 246, "\x00\x80", 2, "   Drop level: ",
-         "   Drop level: -32768"},
+        {"text starting with a zero", 200, "\0Q820140", 8, "   Serial number: ", "   Serial number: "},
+        {"control characters shown as points", 200,
+         "Q8\r\n\t1\x7f"
+         "2",
+         8, "   Serial number: ", "   Serial number: Q8...1.2"},
+        {"high ANSI characters kept", 192, "Z\xe9N\xfc\0\0\0\0", 8,
+         "   Model name: ", "   Model name: Z\xe9N\xfc"},
+        {"drop level 0xfff6 is signed", 246, "\xf6\xff", 2, "   Drop level: ", "   Drop level: -10"},
+        {"drop level 0x8000 is the most negative", 246, "\x00\x80", 2,
+         "   Drop level: ", "   Drop level: -32768"},
         {"RSSI top 0x7fff", 248, "\xff\x7f", 2, "   RSSI top: ", "   RSSI top: 32767"},
-        {"AGC start 0xfff6 is unsigned", 240, "\xf6\xff", 2, "   AGC start: ",
-         "   AGC start: 65526"},
+        {"AGC start 0xfff6 is unsigned", 240, "\xf6\xff", 2, "   AGC start: ", "   AGC start: 65526"},
         {"RSSI ref2 0xffff", 254, "\xff\xff", 2, "   RSSI ref2: ", "   RSSI ref2: 65535"},
-        {"min freq all ones is unsigned", 68, "\xff\xff\xff\xff", 4, "   Min freq: ",
-         "   Min freq: 4294967295"},
-        {"ref clock #3 little-endian", 220, "\x01\x02\x03\x04", 4, "   Ref clock #3: ",
-         "   Ref clock #3: 67305985"},
-        {"ref DIV #2 little-endian", 228, "\x34\x12", 2, "   Ref DIV #2: ",
-         "   Ref DIV #2: 4660"},
+        {"min freq all ones is unsigned", 68, "\xff\xff\xff\xff", 4,
+         "   Min freq: ", "   Min freq: 4294967295"},
+        {"ref clock #3 little-endian", 220, "\x01\x02\x03\x04", 4,
+         "   Ref clock #3: ", "   Ref clock #3: 67305985"},
+        {"ref DIV #2 little-endian", 228, "\x34\x12", 2, "   Ref DIV #2: ", "   Ref DIV #2: 4660"},
         {"P bits #3 byte", 235, "\xff", 1, "   P bits #3: ", "   P bits #3: 255"},
         {"spare bytes unsigned", 238, "\x80\xff", 2, "   Spare: ", "   Spare: 128 255"},
-        {"DAC values lower-case hex with leading zeros", 184, "\x00\x01\xab\xcd\xef\x10\x0f\xf0",
-         8, "   Default DAC values: ", "   Default DAC values: 0001abcdef100ff0"},
+        {"DAC values lower-case hex with leading zeros", 184, "\x00\x01\xab\xcd\xef\x10\x0f\xf0", 8,
+         "   Default DAC values: ", "   Default DAC values: 0001abcdef100ff0"},
         {"description row all non-zero", 56, "\x01zyxwvu\xff", 8, "         01",
          "         017a7978777675ff\t.zyxwvu\xff"},
     };
@@ -181,10 +177,16 @@ TEST(EepromDecode, BandAndVcoValues) {
         const char* text;
     };
     const Case cases[] = {
-        {30000000, "30"},         {1500000, "1.5"},   {123, "0.000123"},
-        {0, "0"},                 {4294967295u, "4294.967295"},
-        {1, "0.000001"},          {999999, "0.999999"}, {1000000, "1"},
-        {10000010, "10.00001"},   {45009000, "45.009"},
+        {30000000, "30"},
+        {1500000, "1.5"},
+        {123, "0.000123"},
+        {0, "0"},
+        {4294967295u, "4294.967295"},
+        {1, "0.000001"},
+        {999999, "0.999999"},
+        {1000000, "1"},
+        {10000010, "10.00001"},
+        {45009000, "45.009"},
     };
     Image e;
     fillTypical(e);
@@ -212,10 +214,10 @@ TEST(EepromDecode, AnyBytesGiveTheSameLineCount) {
 }
 
 TEST(EepromDecode, DeviceTextIsBoundedWithoutTerminator) {
-    const char bytes[] = {'a', 'b', 'c', 'd'};  // no zero anywhere
+    const char bytes[] = {'a', 'b', 'c', 'd'};   // no zero anywhere
     EXPECT_STREQ("abc", deviceText(bytes, 3).c_str());
     EXPECT_STREQ("ab", deviceText("ab\0cd", 5).c_str());
     EXPECT_STREQ("", deviceText(bytes, 0).c_str());
 }
 
-}  // namespace
+}   // namespace

@@ -13,15 +13,13 @@
 
 namespace {
 
-std::string binDirectory()
-{
+std::string binDirectory() {
     const char* bin = std::getenv("Q8_BIN_DIR");
     if (bin != nullptr && *bin != 0) {
         // CTest passes the Unix path; Wine maps "/" to drive Z:.
         std::string path = std::string("Z:") + bin;
         for (char& c : path)
-            if (c == '/')
-                c = '\\';
+            if (c == '/') c = '\\';
         return path;
     }
     char module[1024];
@@ -35,17 +33,14 @@ std::string pluginPath(const char* file) { return binDirectory() + "\\plugins\\"
 // A scratch folder of its own under the prefix's temporary folder.
 class ScratchFolder {
 public:
-    ScratchFolder()
-    {
+    ScratchFolder() {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         path_ = std::string(temp) + "q8filedesc" + std::to_string(GetCurrentProcessId());
         CreateDirectoryA(path_.c_str(), nullptr);
     }
-    ~ScratchFolder()
-    {
-        for (const std::string& file : files_)
-            DeleteFileA(file.c_str());
+    ~ScratchFolder() {
+        for (const std::string& file : files_) DeleteFileA(file.c_str());
         RemoveDirectoryA((path_ + "\\sub").c_str());
         RemoveDirectoryA(path_.c_str());
     }
@@ -53,10 +48,10 @@ public:
 
     // A file of `size` bytes (sparse where the file system allows) with a
     // fixed last-write time, so the expected line can be computed.
-    std::string makeFile(const std::string& name, uint64_t size, const char* content = nullptr)
-    {
+    std::string makeFile(const std::string& name, uint64_t size, const char* content = nullptr) {
         const std::string file = path_ + "\\" + name;
-        HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE h = CreateFileA(file.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
         EXPECT_NE(INVALID_HANDLE_VALUE, h) << file;
         if (content != nullptr) {
             DWORD written = 0;
@@ -82,8 +77,7 @@ private:
 
 // The part of the line before the plug-in suffix, built from the file's
 // directory entry with the locale calls directly.
-std::string expectedHead(const std::string& path, const std::string& shownName, const char* version)
-{
+std::string expectedHead(const std::string& path, const std::string& shownName, const char* version) {
     WIN32_FIND_DATAA fd;
     HANDLE h = FindFirstFileA(path.c_str(), &fd);
     EXPECT_NE(INVALID_HANDLE_VALUE, h) << path;
@@ -96,25 +90,26 @@ std::string expectedHead(const std::string& path, const std::string& shownName, 
     GetTimeFormatA(LOCALE_USER_DEFAULT, 0, &st, nullptr, time, sizeof time);
     const uint64_t size = uint64_t(fd.nFileSizeHigh) << 32 | fd.nFileSizeLow;
     std::string head = shownName + ": " + sizeText(int64_t(size)).c_str() + ", ";
-    if (version != nullptr)
-        head += std::string("ver. ") + version + ", ";
+    if (version != nullptr) head += std::string("ver. ") + version + ", ";
     return head + date + " " + time;
 }
 
-std::string describe(const std::string& path, bool fullPath = false)
-{
+std::string describe(const std::string& path, bool fullPath = false) {
     return describeFile(String(path.c_str()), fullPath).c_str();
 }
 
-TEST(FileDescription, SizesAndTimeStamp)
-{
+TEST(FileDescription, SizesAndTimeStamp) {
     ScratchFolder folder;
     struct Row {
         uint64_t size;
         const char* text;
     };
     const Row rows[] = {
-        {0, "0"}, {1023, "1023"}, {1024, "1k0"}, {1536, "1k512"}, {1500000, "1m440k864"},
+        {0, "0"},
+        {1023, "1023"},
+        {1024, "1k0"},
+        {1536, "1k512"},
+        {1500000, "1m440k864"},
         {5000000000ULL, "4g672m380k512"},   // sparse: nothing is written
     };
     for (const Row& row : rows) {
@@ -129,8 +124,7 @@ TEST(FileDescription, SizesAndTimeStamp)
     EXPECT_EQ(expectedHead(file, file, nullptr), describe(file, true));
 }
 
-TEST(FileDescription, MissingPathAndDirectoryGiveNameOnly)
-{
+TEST(FileDescription, MissingPathAndDirectoryGiveNameOnly) {
     ScratchFolder folder;
     CreateDirectoryA((folder.path() + "\\sub").c_str(), nullptr);
     EXPECT_EQ("sub: ", describe(folder.path() + "\\sub"));
@@ -140,8 +134,7 @@ TEST(FileDescription, MissingPathAndDirectoryGiveNameOnly)
 
 // One row per kind of library: what follows the time stamp, and whether the
 // file may have been loaded at all.
-TEST(FileDescription, PluginCheck)
-{
+TEST(FileDescription, PluginCheck) {
     struct Row {
         const char* file;
         const char* version;
@@ -178,16 +171,16 @@ TEST(FileDescription, PluginCheck)
     }
 }
 
-TEST(FileDescription, NonPeFileWithDllNameIsNotLoaded)
-{
+TEST(FileDescription, NonPeFileWithDllNameIsNotLoaded) {
     ScratchFolder folder;
-    const std::string file = folder.makeFile("fake.dll", 0, "MZ, then text: long enough to hold a header offset, but no PE image follows it at all.");
+    const std::string file = folder.makeFile(
+        "fake.dll", 0,
+        "MZ, then text: long enough to hold a header offset, but no PE image follows it at all.");
     EXPECT_EQ(expectedHead(file, "fake.dll", nullptr), describe(file));
     EXPECT_EQ(PeExportLookup::notPe, pluginExportLookup(String(file.c_str())));
 }
 
-TEST(FileDescription, ExportCheckOnBuiltLibraries)
-{
+TEST(FileDescription, ExportCheckOnBuiltLibraries) {
     struct Row {
         const char* file;
         PeExportLookup expected;
@@ -208,4 +201,4 @@ TEST(FileDescription, ExportCheckOnBuiltLibraries)
     EXPECT_EQ(PeExportLookup::notDll, pluginExportLookup(self));
 }
 
-}  // namespace
+}   // namespace

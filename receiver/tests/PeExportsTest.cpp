@@ -34,14 +34,22 @@ const uint32_t sectionFileOffset = 0x200;
 const uint32_t sectionRawSize = 0x600;
 const size_t exportDirectoryOffset = 0x200;   // file offset of the directory
 
-void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) { b[at] = uint8_t(v); b[at + 1] = uint8_t(v >> 8); }
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) { put16(b, at, v & 0xFFFF); put16(b, at + 2, v >> 16); }
-uint32_t get32(const std::vector<uint8_t>& b, size_t at) { return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24); }
+void put16(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    put16(b, at, v & 0xFFFF);
+    put16(b, at + 2, v >> 16);
+}
+uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
 
-std::vector<uint8_t> buildImage(const ImageLayout& layout)
-{
+std::vector<uint8_t> buildImage(const ImageLayout& layout) {
     std::vector<uint8_t> b(sectionFileOffset + sectionRawSize, 0);
-    b[0] = 'M'; b[1] = 'Z';
+    b[0] = 'M';
+    b[1] = 'Z';
     put32(b, 0x3C, 0x40);
     put32(b, 0x40, 0x00004550);
     const size_t fh = 0x44;
@@ -57,7 +65,7 @@ std::vector<uint8_t> buildImage(const ImageLayout& layout)
 
     const size_t sh = oh + 224;
     std::memcpy(&b[sh], ".edata", 6);
-    put32(b, sh + 8, 0x1000);               // VirtualSize
+    put32(b, sh + 8, 0x1000);   // VirtualSize
     put32(b, sh + 12, sectionRva);
     put32(b, sh + 16, sectionRawSize);
     put32(b, sh + 20, sectionFileOffset);
@@ -70,7 +78,7 @@ std::vector<uint8_t> buildImage(const ImageLayout& layout)
     uint32_t strings = ordinals + 2 * n;
     auto fileAt = [](uint32_t rva) { return size_t(rva - sectionRva + sectionFileOffset); };
     const size_t d = exportDirectoryOffset;
-    put32(b, d + 16, 1);          // Base
+    put32(b, d + 16, 1);   // Base
     put32(b, d + 20, n);
     put32(b, d + 24, n);
     put32(b, d + 28, functions);
@@ -84,8 +92,7 @@ std::vector<uint8_t> buildImage(const ImageLayout& layout)
         put16(b, fileAt(ordinals + 2 * i), i);
         strings += uint32_t(e.name.size() + 1);
         uint32_t address = 0x1800 + 0x10 * i;   // inside the image, past the directory
-        if (e.kind == Kind::zeroAddress)
-            address = 0;
+        if (e.kind == Kind::zeroAddress) address = 0;
         if (e.kind == Kind::forwarder) {
             const char* target = "OTHER.zqtPluginInit";
             std::memcpy(&b[fileAt(strings)], target, std::strlen(target) + 1);
@@ -101,8 +108,7 @@ std::vector<uint8_t> buildImage(const ImageLayout& layout)
     return b;
 }
 
-PeExportLookup lookup(const std::vector<uint8_t>& image, const char* name = "zqtPluginInit")
-{
+PeExportLookup lookup(const std::vector<uint8_t>& image, const char* name = "zqtPluginInit") {
     MemoryByteSource source(image.data(), image.size());
     return findPeExport(source, name);
 }
@@ -113,20 +119,42 @@ struct Row {
     PeExportLookup expected;
 };
 
-ImageLayout withExports(std::vector<ExportEntry> exports) { ImageLayout s; s.exports = std::move(exports); return s; }
-ImageLayout withMachine(uint16_t m) { ImageLayout s; s.machine = m; return s; }
-ImageLayout withMagic(uint16_t m) { ImageLayout s; s.magic = m; return s; }
-ImageLayout withCharacteristics(uint16_t c) { ImageLayout s; s.characteristics = c; return s; }
-ImageLayout withoutExportDirectory() { ImageLayout s; s.exportDirectory = false; return s; }
+ImageLayout withExports(std::vector<ExportEntry> exports) {
+    ImageLayout s;
+    s.exports = std::move(exports);
+    return s;
+}
+ImageLayout withMachine(uint16_t m) {
+    ImageLayout s;
+    s.machine = m;
+    return s;
+}
+ImageLayout withMagic(uint16_t m) {
+    ImageLayout s;
+    s.magic = m;
+    return s;
+}
+ImageLayout withCharacteristics(uint16_t c) {
+    ImageLayout s;
+    s.characteristics = c;
+    return s;
+}
+ImageLayout withoutExportDirectory() {
+    ImageLayout s;
+    s.exportDirectory = false;
+    return s;
+}
 
-TEST(PeExports, WellFormedImages)
-{
+TEST(PeExports, WellFormedImages) {
     const Row rows[] = {
         {"only export", ImageLayout(), PeExportLookup::exported},
-        {"among others", withExports({{"aaa", Kind::code}, {"zqtPluginInit", Kind::code}, {"zzz", Kind::code}}), PeExportLookup::exported},
+        {"among others",
+         withExports({{"aaa", Kind::code}, {"zqtPluginInit", Kind::code}, {"zzz", Kind::code}}),
+         PeExportLookup::exported},
         {"forwarded", withExports({{"zqtPluginInit", Kind::forwarder}}), PeExportLookup::forwarded},
         {"address 0", withExports({{"zqtPluginInit", Kind::zeroAddress}}), PeExportLookup::notExported},
-        {"stdcall-decorated only", withExports({{"_zqtPluginInit@16", Kind::code}}), PeExportLookup::notExported},
+        {"stdcall-decorated only", withExports({{"_zqtPluginInit@16", Kind::code}}),
+         PeExportLookup::notExported},
         {"other case", withExports({{"ZqtPluginInit", Kind::code}}), PeExportLookup::notExported},
         {"longer name", withExports({{"zqtPluginInitEx", Kind::code}}), PeExportLookup::notExported},
         {"shorter name", withExports({{"zqtPlugin", Kind::code}}), PeExportLookup::notExported},
@@ -144,8 +172,7 @@ TEST(PeExports, WellFormedImages)
 }
 
 // Damage one field of a good image at a time.
-TEST(PeExports, DamagedHeadersAndTables)
-{
+TEST(PeExports, DamagedHeadersAndTables) {
     const std::vector<uint8_t> good = buildImage(ImageLayout());
     const size_t d = exportDirectoryOffset;
     struct Damage {
@@ -189,9 +216,9 @@ TEST(PeExports, DamagedHeadersAndTables)
     }
 }
 
-TEST(PeExports, TruncatedAndMutatedImagesStayInBounds)
-{
-    const std::vector<uint8_t> good = buildImage(withExports({{"a", Kind::code}, {"zqtPluginInit", Kind::forwarder}, {"zqtPluginInit", Kind::code}}));
+TEST(PeExports, TruncatedAndMutatedImagesStayInBounds) {
+    const std::vector<uint8_t> good = buildImage(
+        withExports({{"a", Kind::code}, {"zqtPluginInit", Kind::forwarder}, {"zqtPluginInit", Kind::code}}));
     ASSERT_EQ(PeExportLookup::forwarded, lookup(good));   // the first entry of a name decides
     EXPECT_EQ(PeExportLookup::unreadable, lookup({}));
     EXPECT_EQ(PeExportLookup::unreadable, lookup({'M', 'Z'}));
@@ -212,9 +239,8 @@ TEST(PeExports, TruncatedAndMutatedImagesStayInBounds)
     }
 }
 
-TEST(PeExports, EmptyNameIsNeverExported)
-{
+TEST(PeExports, EmptyNameIsNeverExported) {
     EXPECT_EQ(PeExportLookup::notExported, lookup(buildImage(withExports({{"", Kind::code}})), ""));
 }
 
-}  // namespace
+}   // namespace

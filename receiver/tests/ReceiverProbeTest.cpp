@@ -22,9 +22,9 @@ using Lines = std::vector<std::string>;
 using Environment = std::vector<std::pair<const char*, const char*>>;
 
 const char* const kSettingNames[] = {
-    "Q8SIM_RECEIVERS",  "Q8SIM_OPEN_FAIL",   "Q8SIM_POWER_FAIL",        "Q8SIM_TUNE_FAIL",
-    "Q8SIM_LOCK",       "Q8SIM_DEBUG_FAIL",  "Q8SIM_EEPROM_FAIL",       "Q8SIM_EEPROM_SEED",
-    "Q8SIM_PATH_FAIL",  "Q8SIM_PATH_UNTERMINATED", "Q8SIM_FAULT",       "Q8SIM_LOG",
+    "Q8SIM_RECEIVERS", "Q8SIM_OPEN_FAIL",         "Q8SIM_POWER_FAIL",  "Q8SIM_TUNE_FAIL",
+    "Q8SIM_LOCK",      "Q8SIM_DEBUG_FAIL",        "Q8SIM_EEPROM_FAIL", "Q8SIM_EEPROM_SEED",
+    "Q8SIM_PATH_FAIL", "Q8SIM_PATH_UNTERMINATED", "Q8SIM_FAULT",       "Q8SIM_LOG",
 };
 
 std::string binDirectory() {
@@ -61,8 +61,8 @@ std::string freshFolder() {
     GetTempPathA(MAX_PATH, temp);
     if (serial == 0) removeOldFolders(temp);
     for (;;) {
-        std::string folder = std::string(temp) + "q8probe-" + std::to_string(GetCurrentProcessId()) +
-                             "-" + std::to_string(++serial);
+        std::string folder = std::string(temp) + "q8probe-" + std::to_string(GetCurrentProcessId()) + "-" +
+                             std::to_string(++serial);
         if (CreateDirectoryA(folder.c_str(), nullptr)) return folder;
     }
 }
@@ -115,9 +115,9 @@ void setSimulator(const Library& library, const Environment& environment) {
 }
 
 struct ProbeResult {
-    Lines details;     // every line, summary lines included
+    Lines details;   // every line, summary lines included
     Lines summaries;
-    Lines calls;       // the simulator's call log
+    Lines calls;   // the simulator's call log
 };
 
 ProbeResult probe(const Library& library, const Environment& environment = {},
@@ -182,7 +182,8 @@ TEST(ReceiverProbe, OneHealthyReceiver) {
     want.insert(want.end(), kRegisterDumpOfReceiver1.begin(), kRegisterDumpOfReceiver1.end());
     ASSERT_GE(r.details.size(), want.size());
     EXPECT_EQ(joined(want), joined(Lines(r.details.begin(), r.details.begin() + want.size())));
-    EXPECT_TRUE(containsRun(r.details, {"      Q8 ##1 WORKING OK", "EEPROM content", "   Radio description: "}));
+    EXPECT_TRUE(
+        containsRun(r.details, {"      Q8 ##1 WORKING OK", "EEPROM content", "   Radio description: "}));
     EXPECT_TRUE(containsRun(r.details, {"   RSSI ref2: 498", "   Device Name: \\\\.\\ZnQ8Usb0", ""}));
     EXPECT_EQ("", r.details.back());
     EXPECT_EQ(joined({"   1 Q8 receiver(s) found", "      Q8 ##1 WORKING OK"}), joined(r.summaries));
@@ -213,18 +214,36 @@ TEST(ReceiverProbe, UnusableLibraries) {
         Lines calls;
     };
     const Case cases[] = {
-        {"missing Q8GetLock, which is never called", NoLock, "ZNQ8API.DLL", {},
-         {"Looking for Q8 receivers:", "   Failed to link API functions from ZNQ8API.DLL"}, {}},
-        {"no receivers", Built, "ZNQ8API.DLL", {{"Q8SIM_RECEIVERS", "0"}},
+        {"missing Q8GetLock, which is never called",
+         NoLock,
+         "ZNQ8API.DLL",
+         {},
+         {"Looking for Q8 receivers:", "   Failed to link API functions from ZNQ8API.DLL"},
+         {}},
+        {"no receivers",
+         Built,
+         "ZNQ8API.DLL",
+         {{"Q8SIM_RECEIVERS", "0"}},
          {"Looking for Q8 receivers:", "   No Q8 receivers found"},
          {"Q8GetRadioList(00000000, 0) = 0"}},
-        {"model word from the file name", Built, "ZNX5API.DLL", {{"Q8SIM_RECEIVERS", "0"}},
+        {"model word from the file name",
+         Built,
+         "ZNX5API.DLL",
+         {{"Q8SIM_RECEIVERS", "0"}},
          {"Looking for X5 receivers:", "   No X5 receivers found"},
          {"Q8GetRadioList(00000000, 0) = 0"}},
-        {"no such file", NoFile, "ZNQ8API.DLL", {},
-         {"Looking for Q8 receivers:", "   Unable to load $P"}, {}},
-        {"not a library", TextFile, "ZNQ8API.DLL", {},
-         {"Looking for Q8 receivers:", "   Unable to load $P"}, {}},
+        {"no such file",
+         NoFile,
+         "ZNQ8API.DLL",
+         {},
+         {"Looking for Q8 receivers:", "   Unable to load $P"},
+         {}},
+        {"not a library",
+         TextFile,
+         "ZNQ8API.DLL",
+         {},
+         {"Looking for Q8 receivers:", "   Unable to load $P"},
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,7 +255,8 @@ TEST(ReceiverProbe, UnusableLibraries) {
             library.path = library.folder + "\\" + c.fileName;
             library.log = library.folder + "\\calls.txt";
             if (c.source == TextFile) {
-                HANDLE f = CreateFileA(library.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+                HANDLE f =
+                    CreateFileA(library.path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
                 DWORD n = 0;
                 WriteFile(f, "not a library\r\n", 15, &n, nullptr);
                 CloseHandle(f);
@@ -290,7 +310,8 @@ TEST(ReceiverProbe, ReceiverFailures) {
          {{"Q8SIM_TUNE_FAIL", "1"}},
          {"   1 Q8 receiver(s) found", "   Unable to tune the receiver #1 from ZNQ8API.DLL",
           "      Q8 ##1: PLL module is NOT locked : IF2 module is NOT locked  = FAILURE"},
-         {"   Unable to tune the receiver #1 from ZNQ8API.DLL", "VERSION: 03\tFIRMWARE: 2b\tFEATURES1: 1d\tFEATURES2: 06\t"},
+         {"   Unable to tune the receiver #1 from ZNQ8API.DLL",
+          "VERSION: 03\tFIRMWARE: 2b\tFEATURES1: 1d\tFEATURES2: 06\t"},
          "Unable to power up"},
         {"lock bits 0x03, 0x01, 0x00, 0x02",
          {{"Q8SIM_RECEIVERS", "4"}, {"Q8SIM_LOCK", "0x03,0x01,0x00,0x02"}},
@@ -298,7 +319,8 @@ TEST(ReceiverProbe, ReceiverFailures) {
           "      Q8 ##2: IF2 module is NOT locked  = FAILURE",
           "      Q8 ##3: PLL module is NOT locked : IF2 module is NOT locked  = FAILURE",
           "      Q8 ##4: PLL module is NOT locked  = FAILURE"},
-         {}, nullptr},
+         {},
+         nullptr},
         {"register read fails: no dump, and the cleared buffer reads as unlocked",
          {{"Q8SIM_RECEIVERS", "2"}, {"Q8SIM_DEBUG_FAIL", "2"}},
          {"   2 Q8 receiver(s) found", "      Q8 ##1 WORKING OK",
@@ -351,9 +373,8 @@ TEST(ReceiverProbe, ReceiverFailures) {
 // open), the second receiver not probed, and the probe of the next library
 // works as before.
 TEST(ReceiverProbe, FaultInEachCalledExport) {
-    const char* const exports[] = {"Q8GetRadioList", "OpenRadioDevice", "SetPower",
-                                   "SetFrequency",   "Q8GetDebug",      "Q8GetEEP",
-                                   "Q8GetPath",      "CloseRadioDevice"};
+    const char* const exports[] = {"Q8GetRadioList", "OpenRadioDevice", "SetPower",  "SetFrequency",
+                                   "Q8GetDebug",     "Q8GetEEP",        "Q8GetPath", "CloseRadioDevice"};
     for (const char* name : exports) {
         SCOPED_TRACE(name);
         Library library = installLibrary();
@@ -371,8 +392,9 @@ TEST(ReceiverProbe, FaultInEachCalledExport) {
         // the line says why rather than reporting a new fault.
         const size_t callsBefore = r.calls.size();
         ProbeResult again = probe(library, {{"Q8SIM_RECEIVERS", "2"}});
-        EXPECT_EQ(joined({"Looking for Q8 receivers:", "   exception while accessing ZNQ8API.DLL (not called again: it "
-                                                       "faulted in an earlier report)"}),
+        EXPECT_EQ(joined({"Looking for Q8 receivers:",
+                          "   exception while accessing ZNQ8API.DLL (not called again: it "
+                          "faulted in an earlier report)"}),
                   joined(again.details));
         EXPECT_EQ(callsBefore, again.calls.size());
     }
@@ -390,20 +412,29 @@ TEST(ReceiverProbe, ReceiverCountLimits) {
         int opens;   // OpenRadioDevice calls
     };
     const Case cases[] = {
-        {"-1", {"   -1 Q8 receiver(s) found", "   Invalid receiver count from ZNQ8API.DLL, no receiver probed"}, 0},
-        {"0x80000000", {"   -2147483648 Q8 receiver(s) found",
-                        "   Invalid receiver count from ZNQ8API.DLL, no receiver probed"}, 0},
-        {"2000000000", {"   2000000000 Q8 receiver(s) found", "   Only the first 16 receivers are probed",
-                        "   Unable to open the Q8 receiver #1 from ZNQ8API.DLL"}, 16},
-        {"17", {"   17 Q8 receiver(s) found", "   Only the first 16 receivers are probed",
-                "   Unable to open the Q8 receiver #1 from ZNQ8API.DLL"}, 16},
+        {"-1",
+         {"   -1 Q8 receiver(s) found", "   Invalid receiver count from ZNQ8API.DLL, no receiver probed"},
+         0},
+        {"0x80000000",
+         {"   -2147483648 Q8 receiver(s) found",
+          "   Invalid receiver count from ZNQ8API.DLL, no receiver probed"},
+         0},
+        {"2000000000",
+         {"   2000000000 Q8 receiver(s) found", "   Only the first 16 receivers are probed",
+          "   Unable to open the Q8 receiver #1 from ZNQ8API.DLL"},
+         16},
+        {"17",
+         {"   17 Q8 receiver(s) found", "   Only the first 16 receivers are probed",
+          "   Unable to open the Q8 receiver #1 from ZNQ8API.DLL"},
+         16},
         {"16", {"   16 Q8 receiver(s) found", "   Unable to open the Q8 receiver #1 from ZNQ8API.DLL"}, 16},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.count);
         ProbeResult r = probe(installLibrary(), {{"Q8SIM_RECEIVERS", c.count}, {"Q8SIM_OPEN_FAIL", "all"}});
         ASSERT_GE(r.summaries.size(), c.summaryStart.size());
-        EXPECT_EQ(joined(c.summaryStart), joined(Lines(r.summaries.begin(), r.summaries.begin() + c.summaryStart.size())));
+        EXPECT_EQ(joined(c.summaryStart),
+                  joined(Lines(r.summaries.begin(), r.summaries.begin() + c.summaryStart.size())));
         const int opens = int(std::count_if(r.calls.begin(), r.calls.end(), [](const std::string& s) {
             return s.rfind("OpenRadioDevice(", 0) == 0;
         }));
@@ -433,7 +464,8 @@ TEST(ReceiverProbe, WaitsForEachReceiverToSettle) {
 TEST(ReceiverProbe, SearchProbesEntriesEndingInApiDll) {
     Library library = installLibrary("ZNQ8API.DLL", "znq8api.dll");
     for (const char* name : {"ZNQ8APIX.DLL", "ZNQ8API.DLL.OLD", "ZNQXAPI.dll"})
-        CopyFileA((binDirectory() + "\\ZNQ8API-NOLOCK.DLL").c_str(), (library.folder + "\\" + name).c_str(), FALSE);
+        CopyFileA((binDirectory() + "\\ZNQ8API-NOLOCK.DLL").c_str(), (library.folder + "\\" + name).c_str(),
+                  FALSE);
     std::string folder = library.folder;
     for (char& c : folder) c = char(toupper((unsigned char)c));
     setSimulator(library, {{"Q8SIM_RECEIVERS", "0"}});
@@ -447,8 +479,9 @@ TEST(ReceiverProbe, SearchProbesEntriesEndingInApiDll) {
     LineCollector out;
     searchForReceivers(out, systemFiles);
 
-    EXPECT_EQ(joined({"", "Searching for receivers:", "Looking for Q8 receivers:", "   No Q8 receivers found"}),
-              joined(out.lines));
+    EXPECT_EQ(
+        joined({"", "Searching for receivers:", "Looking for Q8 receivers:", "   No Q8 receivers found"}),
+        joined(out.lines));
 }
 
-}  // namespace
+}   // namespace

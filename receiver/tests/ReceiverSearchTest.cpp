@@ -98,8 +98,8 @@ TEST_F(ReceiverSearch, ProbesEverySystemFileEndingInApiDll) {
     EXPECT_EQ(joined({"Searching for receivers:", "Looking for Q8 receivers:", "   1 Q8 receiver(s) found",
                       "VERSION: 03\tFIRMWARE: 2b\tFEATURES1: 1d\tFEATURES2: 06\t"}),
               joined(Lines(section.begin(), section.begin() + 4)));
-    EXPECT_EQ(joined({"   Device Name: \\\\.\\ZnQ8Usb0", "", "Looking for Q8K receivers:",
-                      "   Failed to link API functions from ZNQ8KAPI.DLL"}),
+    EXPECT_EQ(joined({"   Device Name: \\\\.\\ZnQ8Usb0", "",
+                      "Looking for Q8K receivers:", "   Failed to link API functions from ZNQ8KAPI.DLL"}),
               joined(Lines(section.end() - 4, section.end())));
     EXPECT_FALSE(contains(section, "Looking for Q8APIX receivers:"));
 
@@ -124,10 +124,10 @@ TEST_F(ReceiverSearch, ReportGoesOnAfterAFaultInTheLibrary) {
     const Lines section = receiverSection(details);
 
     EXPECT_EQ(joined({"Searching for receivers:", "Looking for Q8 receivers:", "   1 Q8 receiver(s) found",
-                      "   exception while accessing ZNQ8API.DLL", "Looking for Q8K receivers:",
-                      "   Failed to link API functions from ZNQ8KAPI.DLL"}),
+                      "   exception while accessing ZNQ8API.DLL",
+                      "Looking for Q8K receivers:", "   Failed to link API functions from ZNQ8KAPI.DLL"}),
               joined(section));
     EXPECT_TRUE(contains(linesOf(document.summaryLines()), "   exception while accessing ZNQ8API.DLL"));
 }
 
-}  // namespace
+}   // namespace

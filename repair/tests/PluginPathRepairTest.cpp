@@ -74,9 +74,7 @@ void deleteRegistryValue(const char* keyName, const char* valueName) {
     if (key.openSubKey(keyName, false, KEY_ALL_ACCESS)) key.deleteValue(valueName);
 }
 
-std::string searchPathValue() {
-    return registryValue("Software\\ZQT", "SearchPath");
-}
+std::string searchPathValue() { return registryValue("Software\\ZQT", "SearchPath"); }
 
 // The variable as this system would give it to programs started later: the
 // last SET line of the start-up file on 95/98, else the environment key of
@@ -102,9 +100,7 @@ std::string writtenVariable(WindowsVersionClass versionClass) {
     return versionClass == 2 ? withoutBlank : withBlank;
 }
 
-void removeFolder(const std::string& path) {
-    RemoveDirectoryA(path.c_str());
-}
+void removeFolder(const std::string& path) { RemoveDirectoryA(path.c_str()); }
 
 // The rewrite's own files beside the start-up file ("q8n....tmp", "q8o....tmp").
 std::vector<std::string> leftoverFiles() {
@@ -130,7 +126,8 @@ public:
     std::vector<std::string> environmentKeys;   // every key name asked for
 
     WindowsVersionClass versionClass() override {
-        return forcedClass >= 0 ? static_cast<WindowsVersionClass>(forcedClass) : RepairPlatform::versionClass();
+        return forcedClass >= 0 ? static_cast<WindowsVersionClass>(forcedClass)
+                                : RepairPlatform::versionClass();
     }
     String programFilesFolder() override {
         return replaceProgramFiles ? programFiles : RepairPlatform::programFilesFolder();
@@ -143,9 +140,7 @@ public:
         return environmentOutcome >= 0 ? (RegistryOutcome)environmentOutcome
                                        : RepairPlatform::writeEnvironmentValue(keyName, path);
     }
-    FileOperations& files() override {
-        return fileOperations ? *fileOperations : RepairPlatform::files();
-    }
+    FileOperations& files() override { return fileOperations ? *fileOperations : RepairPlatform::files(); }
 };
 
 class CountingView : public ReportView {
@@ -235,26 +230,67 @@ TEST_F(RepairTest, FiveCasesWithTheirMessagesAndWrites) {
         const char* name;
         Path registry, variable;
         AfterStart afterStart;
-        Lines summary;            // "$A", "$B", "$N", "$D" stand for the folders
-        bool trailingDetailOnly;  // the closing empty line is a detail line only
-        const char* searchPath;   // afterwards; "<unchanged>" or a folder token
-        const char* variableOut;  // afterwards; "<none>" or a folder token
+        Lines summary;             // "$A", "$B", "$N", "$D" stand for the folders
+        bool trailingDetailOnly;   // the closing empty line is a detail line only
+        const char* searchPath;    // afterwards; "<unchanged>" or a folder token
+        const char* variableOut;   // afterwards; "<none>" or a folder token
     } cases[] = {
-        {"1: neither set", unset, unset, nothing, {kPathSetTo + std::string("$D"), kSuccessful, ""}, false,
-         "$D", "$D"},
-        {"2: only the registry", A, unset, nothing, {kPathSetTo + std::string("$A"), kSuccessful, ""}, false,
-         "<unchanged>", "$A"},
-        {"3: only the variable", unset, A, nothing, {kPathSetTo + std::string("$A"), kSuccessful, ""}, false,
-         "$A", "<none>"},
-        {"4: both, different", A, B, nothing, {kPathSetTo + std::string("$B"), kSuccessful}, true, "$B",
+        {"1: neither set",
+         unset,
+         unset,
+         nothing,
+         {kPathSetTo + std::string("$D"), kSuccessful, ""},
+         false,
+         "$D",
+         "$D"},
+        {"2: only the registry",
+         A,
+         unset,
+         nothing,
+         {kPathSetTo + std::string("$A"), kSuccessful, ""},
+         false,
+         "<unchanged>",
+         "$A"},
+        {"3: only the variable",
+         unset,
+         A,
+         nothing,
+         {kPathSetTo + std::string("$A"), kSuccessful, ""},
+         false,
+         "$A",
          "<none>"},
-        {"5: same, folder present", A, A, nothing,
-         {"   not needed, you can install and use ZQT plugins with no problem", ""}, false, "<unchanged>",
+        {"4: both, different",
+         A,
+         B,
+         nothing,
+         {kPathSetTo + std::string("$B"), kSuccessful},
+         true,
+         "$B",
          "<none>"},
-        {"5: same, folder gone since start-up", Nested, Nested, folderRemoved,
-         {"$N directory created", ""}, false, "<unchanged>", "<none>"},
-        {"5: same, folder cannot be made", Nested, Nested, folderBlocked,
-         {kPathSetTo + std::string("$D"), kSuccessful, ""}, false, "$D", "$D"},
+        {"5: same, folder present",
+         A,
+         A,
+         nothing,
+         {"   not needed, you can install and use ZQT plugins with no problem", ""},
+         false,
+         "<unchanged>",
+         "<none>"},
+        {"5: same, folder gone since start-up",
+         Nested,
+         Nested,
+         folderRemoved,
+         {"$N directory created", ""},
+         false,
+         "<unchanged>",
+         "<none>"},
+        {"5: same, folder cannot be made",
+         Nested,
+         Nested,
+         folderBlocked,
+         {kPathSetTo + std::string("$D"), kSuccessful, ""},
+         false,
+         "$D",
+         "$D"},
     };
 
     for (const Case& c : cases) {
@@ -263,8 +299,8 @@ TEST_F(RepairTest, FiveCasesWithTheirMessagesAndWrites) {
         CreateDirectoryA(nested.c_str(), nullptr);
         auto input = [&](Path p) { return p == A ? folderA_ : p == B ? folderB_ : nested; };
         const std::string registryIn = input(c.registry), variableIn = input(c.variable);
-        std::unique_ptr<ReportDocument> document =
-            documentWith(c.registry == unset ? nullptr : &registryIn, c.variable == unset ? nullptr : &variableIn);
+        std::unique_ptr<ReportDocument> document = documentWith(c.registry == unset ? nullptr : &registryIn,
+                                                                c.variable == unset ? nullptr : &variableIn);
         // The start-up file exists here, so no warning about a missing one.
         if (systemClass_ <= 1) writeWholeFile(kStartupFile, "@ECHO OFF\r\n");
         const std::string storedNested = storedForm(nested);
@@ -275,9 +311,10 @@ TEST_F(RepairTest, FiveCasesWithTheirMessagesAndWrites) {
         }
 
         auto expand = [&](std::string text) {
-            const std::pair<const char*, std::string> tokens[] = {
-                {"$A", storedForm(folderA_)}, {"$B", storedForm(folderB_)}, {"$N", storedNested},
-                {"$D", defaultFolder_}};
+            const std::pair<const char*, std::string> tokens[] = {{"$A", storedForm(folderA_)},
+                                                                  {"$B", storedForm(folderB_)},
+                                                                  {"$N", storedNested},
+                                                                  {"$D", defaultFolder_}};
             for (const auto& token : tokens) {
                 const size_t at = text.find(token.first);
                 if (at != std::string::npos) text.replace(at, 2, token.second);
@@ -298,8 +335,8 @@ TEST_F(RepairTest, FiveCasesWithTheirMessagesAndWrites) {
         for (const std::string& line : summary) memoText += line + "\r\n";
         EXPECT_EQ(memoText + "\r\n", memo.c_str());
 
-        const std::string searchPath = c.searchPath == std::string("<unchanged>") ? registryIn
-                                                                                   : expand(c.searchPath);
+        const std::string searchPath =
+            c.searchPath == std::string("<unchanged>") ? registryIn : expand(c.searchPath);
         EXPECT_EQ(searchPath, searchPathValue());
         EXPECT_EQ(expand(c.variableOut), writtenVariable(systemClass_));
         if (c.searchPath == std::string("$D")) {
@@ -326,9 +363,11 @@ TEST_F(RepairTest, ReplacesTheReportOnScreenAndInTheLists) {
     const String memo = repairPluginPath(*document);
     document->attachView(nullptr);
     EXPECT_EQ(1, view.clears);
-    EXPECT_EQ((Lines{"ZQT repair\r\n", "   not needed, you can install and use ZQT plugins with no problem", ""}),
-              toLines(document->detailLines()));
-    EXPECT_STREQ("   not needed, you can install and use ZQT plugins with no problem\r\n\r\n\r\n", memo.c_str());
+    EXPECT_EQ(
+        (Lines{"ZQT repair\r\n", "   not needed, you can install and use ZQT plugins with no problem", ""}),
+        toLines(document->detailLines()));
+    EXPECT_STREQ("   not needed, you can install and use ZQT plugins with no problem\r\n\r\n\r\n",
+                 memo.c_str());
     EXPECT_STREQ(memo.c_str(), repairMemoText(*document).c_str());
     // The paths read at start-up stay as they were.
     EXPECT_STREQ(storedForm(folderA_).c_str(), document->pluginRegistryPath().c_str());
@@ -346,8 +385,8 @@ TEST_F(RepairTest, VariableGoesWhereTheVersionClassKeepsIt) {
         EXPECT_TRUE(writePluginPathVariable(document, "C:\\SOME PLUGINS", platform));
         EXPECT_EQ("C:\\SOME PLUGINS", writtenVariable(static_cast<WindowsVersionClass>(versionClass)));
         EXPECT_EQ(versionClass <= 1 ? Lines{kWarningMissing} : Lines{}, toLines(document.summaryLines()));
-        const Lines keys = versionClass <= 1 ? Lines{}
-                                             : Lines{versionClass == 2 ? kEnvironmentKeyME : kEnvironmentKey};
+        const Lines keys =
+            versionClass <= 1 ? Lines{} : Lines{versionClass == 2 ? kEnvironmentKeyME : kEnvironmentKey};
         EXPECT_EQ(keys, platform.environmentKeys);
     }
 }
@@ -356,8 +395,12 @@ TEST_F(RepairTest, VariableGoesWhereTheVersionClassKeepsIt) {
 // Failures Wine does not produce: keys and values refused.
 
 TEST_F(RepairTest, RefusedRegistryMessagesInOrder) {
-    enum { written = RepairPlatform::registryWritten, keyRefused = RepairPlatform::registryKeyRefused,
-           valueRefused = RepairPlatform::registryValueRefused, real = -1 };
+    enum {
+        written = RepairPlatform::registryWritten,
+        keyRefused = RepairPlatform::registryKeyRefused,
+        valueRefused = RepairPlatform::registryValueRefused,
+        real = -1
+    };
     enum Start { neither, registryOnly, variableOnly, different };
     struct Case {
         const char* name;
@@ -366,18 +409,42 @@ TEST_F(RepairTest, RefusedRegistryMessagesInOrder) {
         int search, environment;
         Lines summary;   // "$" stands for the folder the case sets
     } cases[] = {
-        {"XP without administrator rights", 5, neither, keyRefused, keyRefused,
+        {"XP without administrator rights",
+         5,
+         neither,
+         keyRefused,
+         keyRefused,
          {"$", kEnvironmentKeyError, kSearchKeyError, kNoAdministrator, kUnsuccessful, ""}},
-        {"ME: no administrator hint before NT", 2, neither, keyRefused, written,
+        {"ME: no administrator hint before NT",
+         2,
+         neither,
+         keyRefused,
+         written,
          {"$", kSearchKeyError, "ZQT plugins should work correctly", ""}},
-        {"values refused", 6, neither, valueRefused, valueRefused,
+        {"values refused",
+         6,
+         neither,
+         valueRefused,
+         valueRefused,
          {"$", kEnvironmentValueError, kSearchValueError, kUnsuccessful, ""}},
-        {"only the registry, variable refused", 6, registryOnly, real, keyRefused,
+        {"only the registry, variable refused",
+         6,
+         registryOnly,
+         real,
+         keyRefused,
          {"$", kEnvironmentKeyError, kUnsuccessful, ""}},
-        {"only the variable, registry refused", 4, variableOnly, keyRefused, real,
+        {"only the variable, registry refused",
+         4,
+         variableOnly,
+         keyRefused,
+         real,
          {"$", kSearchKeyError, kNoAdministrator,
           "There were some problems, but ZQT plugins should work correctly.", ""}},
-        {"NT 4.0, both set, registry value refused", 3, different, valueRefused, real,
+        {"NT 4.0, both set, registry value refused",
+         3,
+         different,
+         valueRefused,
+         real,
          {"$", kSearchValueError, "ZQT repair unsuccessful, but ZQT plugins should work correctly."}},
     };
     for (const Case& c : cases) {
@@ -403,11 +470,14 @@ TEST_F(RepairTest, DefaultFolderFallbacks) {
     struct Case {
         const char* name;
         std::string programFiles;
-        bool blocked;     // a file stands where the folder would go
-        Lines summary;    // "$" stands for the default folder
+        bool blocked;    // a file stands where the folder would go
+        Lines summary;   // "$" stands for the default folder
     } cases[] = {
         {"Program Files unknown: c:", "", false, {"$", kSuccessful, ""}},
-        {"default folder cannot be made either", scratchDirectory() + "\\Blocked", true, {"$", kUnsuccessful, ""}},
+        {"default folder cannot be made either",
+         scratchDirectory() + "\\Blocked",
+         true,
+         {"$", kUnsuccessful, ""}},
     };
     const std::string nested = scratchDirectory() + "\\Gone";
     for (const Case& c : cases) {
@@ -420,7 +490,8 @@ TEST_F(RepairTest, DefaultFolderFallbacks) {
         platform.forcedClass = 6;
         if (c.blocked) writeWholeFile(c.programFiles, "in the way");
         const std::string folder = defaultPluginDirectory(platform).c_str();
-        EXPECT_EQ(c.programFiles.empty() ? "c:\\Brelvanx\\Plugins" : c.programFiles + "\\Brelvanx\\Plugins", folder);
+        EXPECT_EQ(c.programFiles.empty() ? "c:\\Brelvanx\\Plugins" : c.programFiles + "\\Brelvanx\\Plugins",
+                  folder);
 
         // Case 1 when nothing is set; case 5's fallback when the common
         // folder has gone and cannot be made again.  Both make the default
@@ -450,8 +521,9 @@ TEST_F(RepairTest, DefaultFolderFallbacks) {
 // The start-up file of Windows 95/98, on the real C:\autoexec.bat.
 
 TEST_F(RepairTest, StartupFileRewrite) {
-    const std::string userFile = "@ECHO OFF\r\nSET ZQT_PLUGIN_PATH=C:\\OLD\r\nPATH C:\\DOS;C:\\WINDOWS\r\n"
-                                 "LH C:\\MOUSE\\MOUSE.COM\r\n";
+    const std::string userFile =
+        "@ECHO OFF\r\nSET ZQT_PLUGIN_PATH=C:\\OLD\r\nPATH C:\\DOS;C:\\WINDOWS\r\n"
+        "LH C:\\MOUSE\\MOUSE.COM\r\n";
     struct Case {
         const char* name;
         bool exists;
@@ -459,8 +531,12 @@ TEST_F(RepairTest, StartupFileRewrite) {
         std::string after;
         Lines summary;
     } cases[] = {
-        {"earlier SET line replaced at the end", true, userFile,
-         "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nLH C:\\MOUSE\\MOUSE.COM\r\nSET ZQT_PLUGIN_PATH=C:\\NEW\r\n", {}},
+        {"earlier SET line replaced at the end",
+         true,
+         userFile,
+         "@ECHO OFF\r\nPATH C:\\DOS;C:\\WINDOWS\r\nLH C:\\MOUSE\\MOUSE.COM\r\nSET "
+         "ZQT_PLUGIN_PATH=C:\\NEW\r\n",
+         {}},
         {"missing file", false, "", "SET ZQT_PLUGIN_PATH=C:\\NEW\r\n", {kWarningMissing}},
         {"empty file", true, "", "SET ZQT_PLUGIN_PATH=C:\\NEW\r\n", {kWarningMissing}},
     };
@@ -628,4 +704,4 @@ TEST_F(RepairTest, StartupFileIsEntirelyOldOrNewWhicheverOperationFails) {
     }
 }
 
-}  // namespace
+}   // namespace

@@ -17,22 +17,24 @@ TEST(StartupFileText, RewriteKeepsOtherLinesByteForByte) {
         std::string expected;
     } cases[] = {
         {"empty file", "", kSet},
-        {"earlier SET line moves to the end",
-         "@ECHO OFF\r\nSET ZQT_PLUGIN_PATH=C:\\OLD\r\nPATH C:\\DOS\r\n",
+        {"earlier SET line moves to the end", "@ECHO OFF\r\nSET ZQT_PLUGIN_PATH=C:\\OLD\r\nPATH C:\\DOS\r\n",
          "@ECHO OFF\r\nPATH C:\\DOS\r\n" + kSet},
         {"every line naming the variable goes, wherever it names it",
          "REM ZQT_PLUGIN_PATH first\r\nA\r\nECHO %ZQT_PLUGIN_PATH%\r\nB\r\nSET ZQT_PLUGIN_PATH=X",
          "A\r\nB\r\n" + kSet},
         {"the test is case-sensitive", "set zqt_plugin_path=C:\\OLD\r\n",
          "set zqt_plugin_path=C:\\OLD\r\n" + kSet},
-        {"LF and CR line breaks stay as they are", "A\nB\rZQT_PLUGIN_PATH\nC\r\n",
-         "A\nB\rC\r\n" + kSet},
+        {"LF and CR line breaks stay as they are", "A\nB\rZQT_PLUGIN_PATH\nC\r\n", "A\nB\rC\r\n" + kSet},
         {"blank lines and trailing blanks stay", "A  \r\n\r\n\r\n B\r\n", "A  \r\n\r\n\r\n B\r\n" + kSet},
         {"a last line without a break gets one", "PATH C:\\DOS", "PATH C:\\DOS\r\n" + kSet},
-        {"the new line goes in front of the end-of-file mark", "A\r\n\x1a",
-         "A\r\n" + kSet + "\x1a"},
+        {"the new line goes in front of the end-of-file mark", "A\r\n\x1a", "A\r\n" + kSet + "\x1a"},
         {"several end marks after an open line", "A\x1a\x1a", "A\r\n" + kSet + "\x1a\x1a"},
-        {"an end mark inside the text is ordinary text", "A\x1a" "B\r\n", "A\x1a" "B\r\n" + kSet},
+        {"an end mark inside the text is ordinary text",
+         "A\x1a"
+         "B\r\n",
+         "A\x1a"
+         "B\r\n" +
+             kSet},
         {"zero and high bytes stay", std::string("A\0B\r\n\xe9t\xe9\r\n", 10),
          std::string("A\0B\r\n\xe9t\xe9\r\n", 10) + kSet},
         {"only the variable's lines", "SET ZQT_PLUGIN_PATH=C:\\OLD\r\n", kSet},
@@ -48,4 +50,4 @@ TEST(StartupFileText, RewriteTwiceLeavesOneSetLine) {
     EXPECT_EQ("A\r\nSET ZQT_PLUGIN_PATH=C:\\TWO\r\n", rewriteStartupFileText(once, "C:\\TWO"));
 }
 
-}  // namespace
+}   // namespace

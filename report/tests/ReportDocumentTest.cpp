@@ -25,16 +25,14 @@ const char kNotFound[] = "ZQT plugins directory not found !";
 const char kDifferent[] = "ZQT paths in the registry different from the variable !";
 
 std::string upper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c;
-    });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; });
     return text;
 }
 
 std::string lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c;
-    });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; });
     return text;
 }
 
@@ -116,16 +114,21 @@ TEST_F(ReportTest, PathsSectionForEachCombinationOfPluginPaths) {
 
     auto input = [&](Value v) -> std::string {
         switch (v) {
-            case Plugin: return pluginFolder_;
-            case PluginShortLower: return lower(shortPluginFolder_);
-            case PluginMixedCase: {
-                std::string text = pluginFolder_;
-                for (size_t i = 0; i < text.size(); i += 2) text[i] = (char)toupper((unsigned char)text[i]);
-                return text;
-            }
-            case Other: return otherFolder_;
-            case Missing: return scratchDirectory() + "\\No Such Folder";
-            default: return "";
+        case Plugin:
+            return pluginFolder_;
+        case PluginShortLower:
+            return lower(shortPluginFolder_);
+        case PluginMixedCase: {
+            std::string text = pluginFolder_;
+            for (size_t i = 0; i < text.size(); i += 2) text[i] = (char)toupper((unsigned char)text[i]);
+            return text;
+        }
+        case Other:
+            return otherFolder_;
+        case Missing:
+            return scratchDirectory() + "\\No Such Folder";
+        default:
+            return "";
         }
     };
     auto shown = [&](Value v) -> std::string {
@@ -146,13 +149,18 @@ TEST_F(ReportTest, PathsSectionForEachCombinationOfPluginPaths) {
         for (const std::string& warning : c.warnings) expected += warning + "\r\n";
 
         ReportDocument silent(true);
-        EXPECT_EQ(expected, captureStandardOutput([&] { writePathsSection(silent, silent.pluginRegistryPath(), silent.pluginVariablePath()); }));
+        EXPECT_EQ(expected, captureStandardOutput([&] {
+                      writePathsSection(silent, silent.pluginRegistryPath(), silent.pluginVariablePath());
+                  }));
         EXPECT_EQ(0u, silent.detailLines().count());
 
         // The same block in interactive mode: warnings once in the summary,
         // once among the details; nothing on standard output.
         ReportDocument interactive(false);
-        EXPECT_EQ("", captureStandardOutput([&] { writePathsSection(interactive, interactive.pluginRegistryPath(), interactive.pluginVariablePath()); }));
+        EXPECT_EQ("", captureStandardOutput([&] {
+                      writePathsSection(interactive, interactive.pluginRegistryPath(),
+                                        interactive.pluginVariablePath());
+                  }));
         EXPECT_EQ(c.warnings, toVector(interactive.summaryLines()));
         EXPECT_EQ(crlfLines(expected), toVector(interactive.detailLines()));
     }
@@ -234,14 +242,15 @@ TEST_F(ReportTest, LogFileIsOpenedForEachLineAndShared) {
 
     // Another program that has it open for writing, sharing reading and
     // writing (an editor, a second instance), does not stop the log.
-    HANDLE writer = CreateFileA(logPath.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE writer = CreateFileA(logPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, writer);
     document.appendLine("   third", false);
     CloseHandle(writer);
 
     EXPECT_EQ("first\r\n   third\r\n", readWholeFile(logPath));
-    EXPECT_EQ((std::vector<std::string>{"first", "while locked", "   third"}), toVector(document.detailLines()));
+    EXPECT_EQ((std::vector<std::string>{"first", "while locked", "   third"}),
+              toVector(document.detailLines()));
     EXPECT_EQ(std::vector<std::string>{"while locked"}, toVector(document.summaryLines()));
 
     document.clearReport();
@@ -265,7 +274,7 @@ TEST_F(ReportTest, SilentLinesWithoutStandardOutputAreLostQuietly) {
 class RecordingWindow : public ReportView, public ReportOwner {
 public:
     std::vector<std::string> events;
-    std::vector<UINT> errorModes;      // the error mode seen at each progress call
+    std::vector<UINT> errorModes;   // the error mode seen at each progress call
     DWORD elapsedStart = 0;
     unsigned progressCalls = 0;
     std::vector<std::string> renderedDetails;
@@ -315,13 +324,14 @@ TEST_F(ReportTest, InteractiveReportsKeepTheLogAndOnlyTheLastReportInTheLists) {
     const DWORD before = GetTickCount();
     std::string standardOutput = captureStandardOutput([&] { generateReport(document); });
     const std::vector<std::string> first = toVector(document.detailLines());
-    const std::vector<std::string> expectedEvents = {"wait cursor", "clear",          "progress", "render",
+    const std::vector<std::string> expectedEvents = {"wait cursor",    "clear",   "progress", "render",
                                                      "default cursor", "buttons", "elapsed"};
     EXPECT_EQ(expectedEvents, window.events);
     EXPECT_EQ(first.size(), window.progressCalls);
     EXPECT_EQ(first, window.renderedDetails);
     EXPECT_GE(window.elapsedStart, before);
-    for (UINT mode : window.errorModes) EXPECT_EQ((UINT)(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX), mode);
+    for (UINT mode : window.errorModes)
+        EXPECT_EQ((UINT)(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX), mode);
     const UINT restored = SetErrorMode(0);
     EXPECT_EQ((UINT)SEM_NOGPFAULTERRORBOX, restored);
     EXPECT_EQ(std::vector<std::string>{kDifferent}, toVector(document.summaryLines()));
@@ -360,7 +370,7 @@ TEST_F(ReportTest, ExceptionDuringTheReportEndsItWithALineAndRestoresTheWindow) 
     SetErrorMode(SEM_NOGPFAULTERRORBOX);
     captureStandardOutput([&] { generateReport(document); });
 
-    const std::vector<std::string> expectedEvents = {"wait cursor", "clear",   "progress", "render",
+    const std::vector<std::string> expectedEvents = {"wait cursor",    "clear",   "progress", "render",
                                                      "default cursor", "buttons", "elapsed"};
     EXPECT_EQ(expectedEvents, window.events);
     EXPECT_EQ((UINT)SEM_NOGPFAULTERRORBOX, SetErrorMode(0));
@@ -407,4 +417,4 @@ TEST_F(ReportTest, KilledReportLeavesEveryLineSoFarInTheLog) {
     EXPECT_EQ(0u, countOf(lines, "Disks:")) << "killed during the clock measurement";
 }
 
-}  // namespace
+}   // namespace

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace {
 
 HANDLE createScratchFile(const std::string& path) {
@@ -16,7 +15,7 @@ std::string uniqueScratchFile() {
     return scratchDirectory() + "\\out" + std::to_string(++counter) + ".txt";
 }
 
-}  // namespace
+}   // namespace
 
 std::string captureStandardOutput(const std::function<void()>& fn) {
     const std::string path = uniqueScratchFile();
@@ -41,8 +40,8 @@ std::string runCaptured(const std::string& commandLine, DWORD timeoutMillisecond
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
     std::string mutableLine = commandLine;
-    if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(nullptr, &mutableLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
         ADD_FAILURE() << "cannot start " << commandLine << ": error " << GetLastError();
         CloseHandle(file);
         return std::string();
@@ -92,8 +91,8 @@ std::string readWholeFile(const std::string& path) {
 }
 
 void writeWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, file) << path;
     DWORD written = 0;
     WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);

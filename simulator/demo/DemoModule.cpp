@@ -19,7 +19,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
 #elif defined(DEMO_PLUGIN_HOST)
 
 // version is 256 from every host; the name buffer belongs to the caller.
-extern "C" int __stdcall zqtPluginInit(int version, const char* hostText, char* nameBuffer, int nameBufferSize) {
+extern "C" int __stdcall zqtPluginInit(int version, const char* hostText, char* nameBuffer,
+                                       int nameBufferSize) {
     if (version != 256 || hostText == nullptr || nameBuffer == nullptr || nameBufferSize <= 0) return 0;
     if (lstrcmpA(hostText, DEMO_PLUGIN_HOST) != 0) return 0;
     lstrcpynA(nameBuffer, DEMO_PLUGIN_NAME, nameBufferSize);
@@ -28,8 +29,6 @@ extern "C" int __stdcall zqtPluginInit(int version, const char* hostText, char* 
 
 #else
 
-extern "C" __declspec(dllexport) int __stdcall demoModuleVersion() {
-    return (DEMO_MODULE << 16) | 1;
-}
+extern "C" __declspec(dllexport) int __stdcall demoModuleVersion() { return (DEMO_MODULE << 16) | 1; }
 
 #endif

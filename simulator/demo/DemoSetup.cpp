@@ -55,7 +55,8 @@ int printFolders() {
     return 0;
 }
 
-int writeShortcut(const char* linkPath, const char* target, const char* workingDirectory, const char* description) {
+int writeShortcut(const char* linkPath, const char* target, const char* workingDirectory,
+                  const char* description) {
     if (FAILED(CoInitialize(nullptr))) return fail("CoInitialize");
     int result = 1;
     IShellLinkA* link = nullptr;
@@ -105,12 +106,14 @@ int writeSoundCardFile(const char* path, int count, char** fields) {
     return written ? 0 : fail(path);
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "folders") == 0) return printFolders();
-    if (argc == 6 && std::strcmp(argv[1], "shortcut") == 0) return writeShortcut(argv[2], argv[3], argv[4], argv[5]);
-    if (argc >= 3 && std::strcmp(argv[1], "soundcard") == 0) return writeSoundCardFile(argv[2], argc - 3, argv + 3);
+    if (argc == 6 && std::strcmp(argv[1], "shortcut") == 0)
+        return writeShortcut(argv[2], argv[3], argv[4], argv[5]);
+    if (argc >= 3 && std::strcmp(argv[1], "soundcard") == 0)
+        return writeSoundCardFile(argv[2], argc - 3, argv + 3);
     std::fprintf(stderr,
                  "usage: demo-setup folders\n"
                  "       demo-setup shortcut LINK TARGET WORKINGDIR DESCRIPTION\n"

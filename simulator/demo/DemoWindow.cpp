@@ -46,7 +46,7 @@ HWND innermostChildAt(HWND window, POINT point) {
     }
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "find") == 0) {

@@ -15,15 +15,15 @@
 extern "C" __declspec(dllimport) const char* __stdcall q8HelperName();
 #endif
 
-extern "C" int __stdcall zqtPluginInit(int version, const char* hostText, char* nameBuffer, int nameBufferSize)
-{
+extern "C" int __stdcall zqtPluginInit(int version, const char* hostText, char* nameBuffer,
+                                       int nameBufferSize) {
 #ifdef Q8_PLUGIN_FAULT
     volatile int* nowhere = nullptr;
     *nowhere = version;
 #endif
-    if (version != pluginInterfaceVersion || nameBufferSize != pluginNameBufferSize)
-        return 0;
-    if (Q8_PLUGIN_ANSWER < 0 || std::strcmp(hostText, pluginHostTexts[Q8_PLUGIN_ANSWER < 0 ? 0 : Q8_PLUGIN_ANSWER]) != 0)
+    if (version != pluginInterfaceVersion || nameBufferSize != pluginNameBufferSize) return 0;
+    if (Q8_PLUGIN_ANSWER < 0 ||
+        std::strcmp(hostText, pluginHostTexts[Q8_PLUGIN_ANSWER < 0 ? 0 : Q8_PLUGIN_ANSWER]) != 0)
         return 0;
 #if defined(Q8_PLUGIN_FILL)
     std::memset(nameBuffer, 'N', nameBufferSize);

@@ -20,9 +20,9 @@
 
 namespace {
 
-const int kMaxReceivers = 256;          // receivers beyond this cannot be opened
-const int kHandleBase = 0x51380000;     // handle = base + receiver index
-const int kDefaultLock = 3;             // PLL and IF2 locked
+const int kMaxReceivers = 256;        // receivers beyond this cannot be opened
+const int kHandleBase = 0x51380000;   // handle = base + receiver index
+const int kDefaultLock = 3;           // PLL and IF2 locked
 
 struct Settings {
     int count = 1;
@@ -35,7 +35,7 @@ struct Settings {
     bool pathUnterminated[kMaxReceivers + 1] = {};
     int lock[kMaxReceivers + 1] = {};
     char faultExport[64] = {};
-    int faultReceiver = 0;               // 0: any receiver
+    int faultReceiver = 0;   // 0: any receiver
     bool eepromRandom = false;
     uint32_t eepromSeed = 0;
     char logPath[MAX_PATH] = {};
@@ -150,8 +150,8 @@ void logCall(const char* format, ...) {
     if (n > (int)sizeof line - 3) n = (int)sizeof line - 3;
     line[n++] = '\r';
     line[n++] = '\n';
-    HANDLE file = CreateFileA(settings.logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(settings.logPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file, line, (DWORD)n, &written, nullptr);
@@ -213,23 +213,22 @@ void fillEeprom(int index, uint8_t* e) {
         }
         return;
     }
-    static const char* const description[8] = {
-        "ZN-Q8 SW", " receive", "r 9 kHz ", "- 30 MHz", "calibrat", "ed 2026-", "03-14", ""};
+    static const char* const description[8] = {"ZN-Q8 SW", " receive", "r 9 kHz ", "- 30 MHz",
+                                               "calibrat", "ed 2026-", "03-14",    ""};
     for (int row = 0; row < 8; ++row) putText(e + row * 8, description[row]);
-    put16(e + 64, 3);               // table layout version
-    put16(e + 66, 0xffff);          // unused
-    put32(e + 68, 9000);            // min freq
-    put32(e + 72, 30000000);        // max freq
-    put32(e + 76, 45000000);        // IF1
-    put32(e + 80, 10000000);        // Ref1
-    put32(e + 84, 40000000);        // Ref2
-    static const uint32_t bandAndVco[24] = {
-        // preselector band edges
-        9000, 1600000, 2500000, 3900000, 5900000, 8100000,
-        11000000, 14800000, 19600000, 24900000, 30000000, 30000000,
-        // VCO range edges
-        45009000, 47500000, 50000000, 52500000, 55000000, 57500000,
-        60000000, 62500000, 65000000, 67500000, 70000000, 75000000};
+    put16(e + 64, 3);                       // table layout version
+    put16(e + 66, 0xffff);                  // unused
+    put32(e + 68, 9000);                    // min freq
+    put32(e + 72, 30000000);                // max freq
+    put32(e + 76, 45000000);                // IF1
+    put32(e + 80, 10000000);                // Ref1
+    put32(e + 84, 40000000);                // Ref2
+    static const uint32_t bandAndVco[24] = {// preselector band edges
+                                            9000, 1600000, 2500000, 3900000, 5900000, 8100000, 11000000,
+                                            14800000, 19600000, 24900000, 30000000, 30000000,
+                                            // VCO range edges
+                                            45009000, 47500000, 50000000, 52500000, 55000000, 57500000,
+                                            60000000, 62500000, 65000000, 67500000, 70000000, 75000000};
     for (int k = 0; k < 24; ++k) put32(e + 88 + 4 * k, bandAndVco[k]);
     static const uint8_t dac[8] = {0x80, 0x7f, 0x82, 0x7c, 0x90, 0x88, 0x00, 0xff};
     for (int k = 0; k < 8; ++k) e[184 + k] = dac[k];
@@ -246,22 +245,22 @@ void fillEeprom(int index, uint8_t* e) {
         put16(e + 224 + 2 * k, refDiv[k]);
         e[232 + k] = pBits[k];
     }
-    e[236] = 2;                     // RSSI type
-    e[237] = 5;                     // RSSI flags
+    e[236] = 2;   // RSSI type
+    e[237] = 5;   // RSSI flags
     e[238] = 0;
     e[239] = 0;
-    put16(e + 240, 220);            // AGC start
-    put16(e + 242, 1100);           // AGC mid
-    put16(e + 244, 3400);           // AGC end
-    put16(e + 246, (uint16_t)-10);  // drop level, signed
-    put16(e + 248, (uint16_t)-27);  // RSSI top, signed
-    put16(e + 250, 512);            // RSSI ref
-    put16(e + 252, 18);             // RX gain
-    put16(e + 254, 498);            // RSSI ref2
+    put16(e + 240, 220);             // AGC start
+    put16(e + 242, 1100);            // AGC mid
+    put16(e + 244, 3400);            // AGC end
+    put16(e + 246, (uint16_t)-10);   // drop level, signed
+    put16(e + 248, (uint16_t)-27);   // RSSI top, signed
+    put16(e + 250, 512);             // RSSI ref
+    put16(e + 252, 18);              // RX gain
+    put16(e + 254, 498);             // RSSI ref2
 }
 
 int bandOf(uint32_t frequency) {
-    static const uint32_t edges[] = {1600000, 2500000, 3900000, 5900000, 8100000,
+    static const uint32_t edges[] = {1600000,  2500000,  3900000,  5900000, 8100000,
                                      11000000, 14800000, 19600000, 24900000};
     int band = 0;
     while (band < 9 && frequency >= edges[band]) ++band;
@@ -280,38 +279,38 @@ void fillRegisters(int index, uint8_t* reg) {
     memset(reg, 0, 64);
     uint8_t eeprom[256];
     fillEeprom(index, eeprom);
-    reg[0] = 0x03;                                  // VERSION (board revision)
-    reg[1] = 0x2b;                                  // FIRMWARE 2.11
-    reg[2] = 0x1d;                                  // FEATURES1
-    reg[3] = 0x06;                                  // FEATURES2
-    reg[4] = (uint8_t)(0x80 | (r.powered ? 1 : 0) | (r.tuned ? 2 : 0));  // STATUS
-    reg[5] = r.powered ? 0x0f : 0x00;               // PWR_CTL
-    reg[6] = 0x3c;                                  // INT_MSK
-    reg[8] = (uint8_t)lockBits(index);              // PLL_STATUS
-    reg[9] = 0xff;                                  // EE_ADR: last address read
-    reg[10] = eeprom[255];                          // EE_DAT
-    reg[13] = r.timer;                              // TIMER
-    put16(reg + 16, rssiOf(index));                 // RSSI1
-    put16(reg + 18, (uint16_t)(rssiOf(index) / 2)); // RSSI2
-    put16(reg + 20, 0x02c4);                        // ADC3: supply
-    put16(reg + 22, 0x0188);                        // ADC4: temperature
-    reg[26] = 0x01;                                 // FMW_CONTROL
-    reg[28] = 0x02;                                 // AUD_SRC
-    reg[29] = 0xc0;                                 // AUD_L
-    reg[30] = 0xc0;                                 // AUD_R
-    reg[32] = (uint8_t)bandOf(r.frequency);         // RF1_BAND
-    reg[33] = (uint8_t)(bandOf(r.frequency) + 0x10);// RF2_BAND
-    reg[34] = 0x01;                                 // BP_CLKSEL
+    reg[0] = 0x03;                                                        // VERSION (board revision)
+    reg[1] = 0x2b;                                                        // FIRMWARE 2.11
+    reg[2] = 0x1d;                                                        // FEATURES1
+    reg[3] = 0x06;                                                        // FEATURES2
+    reg[4] = (uint8_t)(0x80 | (r.powered ? 1 : 0) | (r.tuned ? 2 : 0));   // STATUS
+    reg[5] = r.powered ? 0x0f : 0x00;                                     // PWR_CTL
+    reg[6] = 0x3c;                                                        // INT_MSK
+    reg[8] = (uint8_t)lockBits(index);                                    // PLL_STATUS
+    reg[9] = 0xff;                                                        // EE_ADR: last address read
+    reg[10] = eeprom[255];                                                // EE_DAT
+    reg[13] = r.timer;                                                    // TIMER
+    put16(reg + 16, rssiOf(index));                                       // RSSI1
+    put16(reg + 18, (uint16_t)(rssiOf(index) / 2));                       // RSSI2
+    put16(reg + 20, 0x02c4);                                              // ADC3: supply
+    put16(reg + 22, 0x0188);                                              // ADC4: temperature
+    reg[26] = 0x01;                                                       // FMW_CONTROL
+    reg[28] = 0x02;                                                       // AUD_SRC
+    reg[29] = 0xc0;                                                       // AUD_L
+    reg[30] = 0xc0;                                                       // AUD_R
+    reg[32] = (uint8_t)bandOf(r.frequency);                               // RF1_BAND
+    reg[33] = (uint8_t)(bandOf(r.frequency) + 0x10);                      // RF2_BAND
+    reg[34] = 0x01;                                                       // BP_CLKSEL
     uint32_t vco = r.frequency + 45000000u;
-    put32(reg + 36, vco / 1000u);                   // RF2_PLL
-    memcpy(reg + 40, eeprom + 184, 8);              // IF1_DAC1..8
-    put32(reg + 48, vco / 10000u);                  // PLL_PLL
-    put32(reg + 52, (uint32_t)(((uint64_t)r.frequency << 32) / 40000000u));  // PLL_DDS
-    put32(reg + 56, 44545000u / 1000u);             // IF2_PLL
-    put32(reg + 60, (uint32_t)(((uint64_t)455000u << 32) / 12800000u));      // IF2_DDS
+    put32(reg + 36, vco / 1000u);                                             // RF2_PLL
+    memcpy(reg + 40, eeprom + 184, 8);                                        // IF1_DAC1..8
+    put32(reg + 48, vco / 10000u);                                            // PLL_PLL
+    put32(reg + 52, (uint32_t)(((uint64_t)r.frequency << 32) / 40000000u));   // PLL_DDS
+    put32(reg + 56, 44545000u / 1000u);                                       // IF2_PLL
+    put32(reg + 60, (uint32_t)(((uint64_t)455000u << 32) / 12800000u));       // IF2_DDS
 }
 
-}  // namespace
+}   // namespace
 
 // --- exports ----------------------------------------------------------------
 // Exported through the .def files only (no dllexport), so the table holds the
@@ -480,4 +479,4 @@ BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     return TRUE;
 }
 
-}  // extern "C"
+}   // extern "C"

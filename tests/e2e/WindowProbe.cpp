@@ -33,11 +33,20 @@ std::string escaped(const char* text) {
     std::string out;
     for (const char* p = text; *p; ++p) {
         switch (*p) {
-            case '\\': out += "\\\\"; break;
-            case '\r': out += "\\r"; break;
-            case '\n': out += "\\n"; break;
-            case '\t': out += "\\t"; break;
-            default: out += *p;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            out += *p;
         }
     }
     return out;
@@ -63,10 +72,10 @@ void dumpWindow(HWND window, int depth) {
     ClientToScreen(window, &origin);
     std::printf("%d\t%#lx\t%#lx\t%s\t%#lx\t%d\t%d\t%ld %ld %ld %ld\t%ld %ld %ld %ld\t%s\n", depth,
                 static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)),
-                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetParent(window))),
-                className, static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
-                IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, frame.left,
-                frame.top, frame.right, frame.bottom, origin.x, origin.y, origin.x + client.right,
+                static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(GetParent(window))), className,
+                static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)),
+                IsWindowVisible(window) ? 1 : 0, IsWindowEnabled(window) ? 1 : 0, frame.left, frame.top,
+                frame.right, frame.bottom, origin.x, origin.y, origin.x + client.right,
                 origin.y + client.bottom, escaped(title).c_str());
     // Children in Z order, which for these windows is creation order.
     for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
@@ -118,7 +127,7 @@ int text(HWND window) {
     return 0;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
@@ -127,14 +136,19 @@ int main(int argc, char** argv) {
     }
     const std::string command = argv[1];
     int status = 1;
-    if (command == "dump") status = dump(argv[2]);
-    else if (command == "text") status = text(parseHandle(argv[2]));
+    if (command == "dump")
+        status = dump(argv[2]);
+    else if (command == "text")
+        status = text(parseHandle(argv[2]));
     else if (command == "closebox")
         status = PostMessageA(parseHandle(argv[2]), WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 2;
     else if (command == "move" && argc >= 5)
         status = SetWindowPos(parseHandle(argv[2]), nullptr, std::atoi(argv[3]), std::atoi(argv[4]), 0, 0,
-                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) ? 0 : 2;
-    else if (command == "close") status = PostMessageA(parseHandle(argv[2]), WM_CLOSE, 0, 0) ? 0 : 2;
+                              SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                     ? 0
+                     : 2;
+    else if (command == "close")
+        status = PostMessageA(parseHandle(argv[2]), WM_CLOSE, 0, 0) ? 0 : 2;
     std::fflush(stdout);
     return status;
 }

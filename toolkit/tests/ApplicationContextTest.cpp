@@ -13,14 +13,17 @@
 TEST(CommandLine, SplitsLikeTheProgramExpects) {
     const std::string longWord(5000, 'x');
     const std::string longLine = "prog.exe " + longWord + " tail";
-    struct Row { const char* line; std::vector<std::string> arguments; };
+    struct Row {
+        const char* line;
+        std::vector<std::string> arguments;
+    };
     const Row rows[] = {
         {"prog.exe \"a b\" c", {"prog.exe", "a b", "c"}},
         {"\"C:\\Program Files\\q8.exe\" silent", {"C:\\Program Files\\q8.exe", "silent"}},
-        {"prog.exe \"\" c", {"prog.exe", "c"}},                 // empty quoted argument skipped
+        {"prog.exe \"\" c", {"prog.exe", "c"}},   // empty quoted argument skipped
         {"prog.exe \t\"\"   \"\" c  ", {"prog.exe", "c"}},
         {"prog.exe a\"b c\"d e", {"prog.exe", "ab cd", "e"}},   // quotes inside a word
-        {"prog.exe \"open", {"prog.exe", "open"}},               // unterminated quote runs to the end
+        {"prog.exe \"open", {"prog.exe", "open"}},              // unterminated quote runs to the end
         {"prog.exe caf\xe9 x", {"prog.exe", "caf\xe9", "x"}},   // ANSI letters are characters
         {"", {}},
         {"   ", {}},
@@ -31,7 +34,8 @@ TEST(CommandLine, SplitsLikeTheProgramExpects) {
         ASSERT_EQ(commandLineArgumentCount(row.line), static_cast<int>(row.arguments.size()));
         for (size_t i = 0; i < row.arguments.size(); ++i)
             EXPECT_EQ(std::string(commandLineArgument(row.line, static_cast<int>(i)).c_str()),
-                      row.arguments[i]) << "argument " << i;
+                      row.arguments[i])
+                << "argument " << i;
         EXPECT_STREQ(commandLineArgument(row.line, static_cast<int>(row.arguments.size())).c_str(), "");
     }
 }
@@ -74,8 +78,7 @@ struct TraceLine {
 bool parseTrace(const std::string& line, TraceLine& out) {
     char type[32] = {};
     int consumed = 0;
-    if (std::sscanf(line.c_str(), "%4u: [%8u]\t<%10[^:]:%n", &out.number, &out.elapsed, type,
-                    &consumed) != 3)
+    if (std::sscanf(line.c_str(), "%4u: [%8u]\t<%10[^:]:%n", &out.number, &out.elapsed, type, &consumed) != 3)
         return false;
     out.type = type;
     out.rest = line.substr(consumed);
@@ -86,7 +89,7 @@ std::string messageOf(const std::string& line) {
     size_t tab = line.rfind('\t');
     return tab == std::string::npos ? std::string() : line.substr(tab + 1);
 }
-}  // namespace
+}   // namespace
 
 TEST(Trace, SilentUntilSwitchedOn) {
     destroyApplication();

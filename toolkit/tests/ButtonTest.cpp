@@ -41,10 +41,14 @@ protected:
     Recorder recorder;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ButtonTest, ClickCountsOnlyWhenReleasedOverTheButton) {
-    struct Row { const char* what; std::vector<POINT> moves; int clicks; };
+    struct Row {
+        const char* what;
+        std::vector<POINT> moves;
+        int clicks;
+    };
     const Row rows[] = {
         {"press and release in place", {}, 1},
         {"dragged out, released outside", {{30, 20}, {200, 200}}, 0},
@@ -104,8 +108,10 @@ TEST_F(ButtonTest, PressEndsWhenTheCaptureOrTheFocusGoesElsewhere) {
         SCOPED_TRACE(row.what);
         recorder.clicks = recorder.presses = 0;
         SetFocus(w);
-        if (row.withSpace) keyDown(w, VK_SPACE);
-        else mouseDown(w, 20, 20);
+        if (row.withSpace)
+            keyDown(w, VK_SPACE);
+        else
+            mouseDown(w, 20, 20);
         ASSERT_TRUE(button->isPressed());
         row.cancel();
         EXPECT_FALSE(button->isPressed());

@@ -18,7 +18,8 @@ TEST_F(WindowTest, ChildRingKeepsInsertionOrderBothWays) {
     EXPECT_EQ(top->firstChild()->prevSibling(), c) << "the first child's predecessor is the last";
 
     std::vector<Component*> forwards, backwards;
-    for (Component* x = top->nextChild(nullptr, false); x; x = top->nextChild(x, false)) forwards.push_back(x);
+    for (Component* x = top->nextChild(nullptr, false); x; x = top->nextChild(x, false))
+        forwards.push_back(x);
     for (Component* x = top->nextChild(nullptr, true); x; x = top->nextChild(x, true)) backwards.push_back(x);
     EXPECT_EQ(forwards, (std::vector<Component*>{a, b, c}));
     EXPECT_EQ(backwards, (std::vector<Component*>{c, b, a}));
@@ -133,8 +134,7 @@ TEST_F(WindowTest, ChildAddedArrivesLaterAndOnlyForChildrenStillPresent) {
 TEST_F(WindowTest, DialogStyleChildInheritsButStaysOutOfTheRing) {
     Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     top->setTextColor(0x123456);
-    Probe* dialog = new Probe(log, "dialog", WS_POPUP, top->handle(), 0, 0, 50, 50,
-                              WS_EX_NOPARENTNOTIFY);
+    Probe* dialog = new Probe(log, "dialog", WS_POPUP, top->handle(), 0, 0, 50, 50, WS_EX_NOPARENTNOTIFY);
     EXPECT_EQ(top->firstChild(), nullptr);
     EXPECT_EQ(dialog->parent(), top);
     EXPECT_EQ(dialog->textColor(), 0x123456);
@@ -157,8 +157,8 @@ TEST_F(WindowTest, AttachNativeMakesTheControlTheComponentsWindow) {
     Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
     Probe* wrapper = new Probe(log, "wrapper", WS_CHILD, top->handle());
     HWND placeholder = wrapper->handle();
-    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, top->handle(),
-                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, top->handle(), nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(edit, nullptr);
     wrapper->attachNative(edit);
     EXPECT_FALSE(IsWindow(placeholder));
@@ -208,8 +208,8 @@ TEST_F(WindowTest, StaleWindowClassIsReplacedOrTraced) {
     // that is traced and construction goes on.
     ASSERT_TRUE(UnregisterClassA(Window::className(), instance));
     ASSERT_TRUE(registerStale());
-    HWND stale = CreateWindowExA(0, Window::className(), "", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                 nullptr, instance, nullptr);
+    HWND stale = CreateWindowExA(0, Window::className(), "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 instance, nullptr);
     ASSERT_NE(stale, nullptr);
     application().setDebugOptions(true);
     DebugCapture capture;

@@ -31,10 +31,13 @@ POINT centre(HWND w) {
 
 using DialogTest = WidgetTest;
 
-}  // namespace
+}   // namespace
 
 TEST_F(DialogTest, ButtonCountIsClampedToOneToFour) {
-    struct Row { int asked; int made; };
+    struct Row {
+        int asked;
+        int made;
+    };
     const Row rows[] = {{0, 1}, {-3, 1}, {1, 1}, {4, 4}, {6, 4}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.asked);
@@ -120,7 +123,10 @@ TEST_F(DialogTest, ClickingAButtonReturnsItsIndex) {
 
 TEST_F(DialogTest, TextWindowHidesInsteadOfClosingAndShowsAgain) {
     TextWindow window;
-    struct Row { const char* what; void (*hide)(TextWindow&); };
+    struct Row {
+        const char* what;
+        void (*hide)(TextWindow&);
+    };
     const Row rows[] = {
         {"close box", [](TextWindow& w) { SendMessageA(w.handle(), WM_CLOSE, 0, 0); }},
         {"Close button", [](TextWindow& w) { keyDown(w.closeButton()->handle(), VK_RETURN); }},

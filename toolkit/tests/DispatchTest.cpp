@@ -43,15 +43,19 @@ protected:
     }
     Probe *top = nullptr, *mid = nullptr, *leafA = nullptr, *leafB = nullptr, *side = nullptr;
 };
-}  // namespace
+}   // namespace
 
 TEST_F(FocusTree, FocusReportsClimbToTheTopLevel) {
     SetFocus(leafB->handle());
     pumpMessages();
     EXPECT_SEQUENCE(log, {
-        {"top", Op::focus, 0}, {"mid", Op::focus, 0}, {"leafA", Op::focus, 0},
-        {"top", Op::focus, 1}, {"mid", Op::focus, 1}, {"leafB", Op::focus, 1},
-    });
+                             {"top", Op::focus, 0},
+                             {"mid", Op::focus, 0},
+                             {"leafA", Op::focus, 0},
+                             {"top", Op::focus, 1},
+                             {"mid", Op::focus, 1},
+                             {"leafB", Op::focus, 1},
+                         });
     EXPECT_EQ(mid->focusedChild(), leafB);
     EXPECT_EQ(top->focusedChild(), mid) << "each level records its own child";
 
@@ -59,15 +63,23 @@ TEST_F(FocusTree, FocusReportsClimbToTheTopLevel) {
     SetFocus(side->handle());
     pumpMessages();
     EXPECT_SEQUENCE(log, {
-        {"top", Op::focus, 0}, {"mid", Op::focus, 0}, {"leafB", Op::focus, 0},
-        {"top", Op::focus, 1}, {"side", Op::focus, 1},
-    });
+                             {"top", Op::focus, 0},
+                             {"mid", Op::focus, 0},
+                             {"leafB", Op::focus, 0},
+                             {"top", Op::focus, 1},
+                             {"side", Op::focus, 1},
+                         });
     EXPECT_EQ(top->focusedChild(), side);
     EXPECT_EQ(mid->focusedChild(), nullptr);
 }
 
 TEST_F(FocusTree, TabWrapsInsideTheTopLevelWindowBothWays) {
-    struct Row { Probe* from; bool shift; Probe* to; const char* what; };
+    struct Row {
+        Probe* from;
+        bool shift;
+        Probe* to;
+        const char* what;
+    };
     const Row rows[] = {
         {leafA, false, leafB, "next sibling"},
         {leafB, false, side, "out of the container to the parent's next child"},
@@ -184,7 +196,10 @@ TEST_F(FocusTree, KeyPreviewGoesToTheTopLevelFirst) {
 }
 
 TEST_F(FocusTree, WheelTurnsClimbWhileUnhandled) {
-    struct Row { short delta; long notches; };
+    struct Row {
+        short delta;
+        long notches;
+    };
     const Row rows[] = {{240, 2}, {60, 0}, {-360, -3}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.delta);
@@ -192,19 +207,19 @@ TEST_F(FocusTree, WheelTurnsClimbWhileUnhandled) {
         SendMessageA(leafA->handle(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, row.delta), 0);
         pumpMessages();
         EXPECT_SEQUENCE(log, {
-            {"leafA", Op::wheelCallback, row.notches, 0, "leafA"},
-            {"mid", Op::wheelCallback, row.notches, 0, "leafA"},
-            {"top", Op::wheelCallback, row.notches, 0, "leafA"},
-        });
+                                 {"leafA", Op::wheelCallback, row.notches, 0, "leafA"},
+                                 {"mid", Op::wheelCallback, row.notches, 0, "leafA"},
+                                 {"top", Op::wheelCallback, row.notches, 0, "leafA"},
+                             });
     }
     log.clear();
     mid->stopWheel = true;
     SendMessageA(leafB->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, 120), 0);
     pumpMessages();
     EXPECT_SEQUENCE(log, {
-        {"leafB", Op::wheelCallback, 1, 0, "leafB"},
-        {"mid", Op::wheelCallback, 1, 0, "leafB"},
-    });
+                             {"leafB", Op::wheelCallback, 1, 0, "leafB"},
+                             {"mid", Op::wheelCallback, 1, 0, "leafB"},
+                         });
 }
 
 TEST_F(FocusTree, WheelFromASourceDeletedMeanwhileIsDropped) {
@@ -220,8 +235,8 @@ TEST_F(WindowTest, ClicksAreDetectedOnRelease) {
     auto release = [pad](int x, int y) { SendMessageA(pad->handle(), WM_LBUTTONUP, 0, MAKELPARAM(x, y)); };
     release(10, 10);
     release(11, 10);
-    EXPECT_SEQUENCE(log, {{"pad", Op::mouseUp, 10, 10}, {"pad", Op::mouseUp, 11, 10},
-                          {"pad", Op::doubleClick, 11, 10}});
+    EXPECT_SEQUENCE(
+        log, {{"pad", Op::mouseUp, 10, 10}, {"pad", Op::mouseUp, 11, 10}, {"pad", Op::doubleClick, 11, 10}});
 
     log.clear();
     Sleep(GetDoubleClickTime() + 100);
@@ -229,8 +244,10 @@ TEST_F(WindowTest, ClicksAreDetectedOnRelease) {
     release(10, 10);
     release(10, 10);
     EXPECT_SEQUENCE(log, {{"pad", Op::mouseUp, 10, 10},
-                          {"pad", Op::mouseUp, 10, 10}, {"pad", Op::doubleClick, 10, 10},
-                          {"pad", Op::mouseUp, 10, 10}, {"pad", Op::doubleClick, 10, 10}});  // triple click
+                          {"pad", Op::mouseUp, 10, 10},
+                          {"pad", Op::doubleClick, 10, 10},
+                          {"pad", Op::mouseUp, 10, 10},
+                          {"pad", Op::doubleClick, 10, 10}});   // triple click
 
     log.clear();
     Sleep(GetDoubleClickTime() + 100);
@@ -238,7 +255,8 @@ TEST_F(WindowTest, ClicksAreDetectedOnRelease) {
     release(10 + GetSystemMetrics(SM_CXDOUBLECLK), 10);   // too far apart
     Sleep(GetDoubleClickTime() + 100);
     release(10 + GetSystemMetrics(SM_CXDOUBLECLK), 10);   // too late
-    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const Event& e) { return e.op == Op::doubleClick; }), 0)
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const Event& e) { return e.op == Op::doubleClick; }),
+              0)
         << describe(log);
     delete pad;
 }
@@ -378,13 +396,20 @@ TEST_F(WindowTest, CommandsAndNotificationsAreReflectedToTheControl) {
         using Probe::Probe;
         WPARAM lastCommand = 0;
         UINT lastNotify = 0;
-        LRESULT command(WPARAM w) override { lastCommand = w; return 11; }
-        LRESULT notify(NMHDR* h) override { lastNotify = h->code; return 22; }
+        LRESULT command(WPARAM w) override {
+            lastCommand = w;
+            return 11;
+        }
+        LRESULT notify(NMHDR* h) override {
+            lastNotify = h->code;
+            return 22;
+        }
     };
     Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr);
     Control* control = new Control(log, "control", childStyle, top->handle());
     EXPECT_EQ(SendMessageA(top->handle(), WM_COMMAND, MAKEWPARAM(5, 0x300),
-                           reinterpret_cast<LPARAM>(control->handle())), 11);
+                           reinterpret_cast<LPARAM>(control->handle())),
+              11);
     EXPECT_EQ(control->lastCommand, MAKEWPARAM(5, 0x300));
     NMHDR header{control->handle(), 5, 1234};
     EXPECT_EQ(SendMessageA(top->handle(), WM_NOTIFY, 5, reinterpret_cast<LPARAM>(&header)), 22);
@@ -460,7 +485,7 @@ struct BoxSpy {
 HWND BoxSpy::box;
 char BoxSpy::caption[256];
 HWND BoxSpy::owner;
-}  // namespace
+}   // namespace
 
 TEST_F(WindowTest, MessageBoxIsOwnedByTheTopLevelAndNamedAfterTheProgram) {
     Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
@@ -470,7 +495,10 @@ TEST_F(WindowTest, MessageBoxIsOwnedByTheTopLevelAndNamedAfterTheProgram) {
     std::string name = strrchr(path, '\\') + 1;
     name = name.substr(0, name.rfind('.'));
 
-    struct Row { const char* caption; std::string expected; };
+    struct Row {
+        const char* caption;
+        std::string expected;
+    };
     const Row rows[] = {{"", name}, {nullptr, name}, {"Title", "Title"}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
@@ -512,7 +540,7 @@ struct CallbackRecorder {
         c->onContextMenu.bind(this, &CallbackRecorder::menu);
     }
 };
-}  // namespace
+}   // namespace
 
 TEST_F(WindowTest, MessagesReachTheirCallbacks) {
     Probe* pad = new Probe(log, "pad", hiddenPopupStyle, nullptr, 0, 0, 100, 100);
@@ -520,7 +548,12 @@ TEST_F(WindowTest, MessagesReachTheirCallbacks) {
     recorder.bindAll(pad);
     POINT cursor;
     GetCursorPos(&cursor);
-    struct Row { UINT message; WPARAM wParam; LPARAM lParam; std::vector<std::string> calls; };
+    struct Row {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        std::vector<std::string> calls;
+    };
     const Row rows[] = {
         {WM_LBUTTONDOWN, 0, MAKELPARAM(3, 4), {"onMouseDown(3,4)"}},
         {WM_LBUTTONUP, 0, MAKELPARAM(3, 4), {"onMouseUp(3,4)"}},
@@ -535,7 +568,9 @@ TEST_F(WindowTest, MessagesReachTheirCallbacks) {
         {WM_CHAR, 'x', 0, {"onChar(120,0)"}},
         {WM_TIMER, 42, 0, {"onTimer(42,0)"}},
         {WM_CONTEXTMENU, 0, MAKELPARAM(-20, 30), {"onContextMenu(-20,30)"}},
-        {WM_CONTEXTMENU, 0, MAKELPARAM(-1, -1),
+        {WM_CONTEXTMENU,
+         0,
+         MAKELPARAM(-1, -1),
          {"onContextMenu(" + std::to_string(cursor.x) + "," + std::to_string(cursor.y) + ")"}},
         {WM_NULL, 0, 0, {}},
     };
@@ -568,11 +603,13 @@ TEST_F(WindowTest, CursorAndBroadcast) {
     Probe* b = new Probe(log, "b", childStyle, top->handle());
     EXPECT_EQ(SendMessageA(top->handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(top->handle()),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
-              0) << "without a cursor of its own the class cursor is used";
+              0)
+        << "without a cursor of its own the class cursor is used";
     HCURSOR cross = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_CROSS));
     top->setCursor(cross);
     EXPECT_EQ(SendMessageA(top->handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(top->handle()),
-                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)), 1);
+                           MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              1);
     EXPECT_EQ(GetCursor(), cross);
 
     struct Count {

@@ -16,7 +16,7 @@ COLORREF brushColour(HBRUSH brush) {
     GetObjectA(brush, sizeof(lb), &lb);
     return lb.lbColor;
 }
-}  // namespace
+}   // namespace
 
 TEST(Element, RootDefaults) {
     {
@@ -67,7 +67,12 @@ TEST(Element, BevelDepthIsClamped) {
     {
         Element root(nullptr);
         Element child(&root);
-        struct Row { Element* target; int depth; int expected; const char* what; };
+        struct Row {
+            Element* target;
+            int depth;
+            int expected;
+            const char* what;
+        };
         const Row rows[] = {
             {&root, 0, 1, "0 becomes 1"},
             {&root, 500, 100, "above 100 becomes 100"},
@@ -121,15 +126,20 @@ struct Base {
     int calls = 0;
     int last = 0;
     virtual ~Base() = default;
-    void take(int v) { ++calls; last = v; }
+    void take(int v) {
+        ++calls;
+        last = v;
+    }
     virtual void hook(int v) { take(v); }
 };
-struct Other { int pad[3] = {1, 2, 3}; };
+struct Other {
+    int pad[3] = {1, 2, 3};
+};
 // Multiple inheritance moves the Base part away from the object's start.
 struct Derived : Other, Base {
     void hook(int v) override { take(v * 10); }
 };
-}  // namespace
+}   // namespace
 
 TEST(Callback, CallsTheBoundMemberAndNothingWhenUnbound) {
     Callback<int> callback;

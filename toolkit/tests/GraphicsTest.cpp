@@ -6,17 +6,17 @@
 #include <gtest/gtest.h>
 
 TEST(Adjust, LightensAndDarkensEachChannelWithTruncation) {
-    struct Row { COLORREF colour; double f; COLORREF expected; };
+    struct Row {
+        COLORREF colour;
+        double f;
+        COLORREF expected;
+    };
     const Row rows[] = {
-        {0x404040, 0.4, 0x8c8c8c},
-        {0x404040, -0.4, 0x272727},
-        {0x404040, 0.0, 0x404040},
-        {0x404040, 46 / 255.0, 0x626262},   // the root face colour
-        {0x00ff00, 0.5, 0x7fff7f},          // channels move independently
-        {0x00ff00, -0.5, 0x008000},
-        {0x123456, 1.0, 0xffffff},
-        {0x123456, -1.0, 0x000000},
-        {0xff404040, 0.0, 0x404040},        // the high byte is dropped
+        {0x404040, 0.4, 0x8c8c8c},  {0x404040, -0.4, 0x272727},
+        {0x404040, 0.0, 0x404040},  {0x404040, 46 / 255.0, 0x626262},   // the root face colour
+        {0x00ff00, 0.5, 0x7fff7f},                                      // channels move independently
+        {0x00ff00, -0.5, 0x008000}, {0x123456, 1.0, 0xffffff},
+        {0x123456, -1.0, 0x000000}, {0xff404040, 0.0, 0x404040},   // the high byte is dropped
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << std::hex << row.colour << " f=" << row.f);
@@ -33,16 +33,25 @@ TEST(Blend, MovesEachChannelTowardsTheOther) {
 TEST(RectangleHelpers, InflateOffsetAndAlign) {
     RECT r{10, 20, 30, 40};
     inflate(r, 2);
-    EXPECT_EQ(r.left, 8); EXPECT_EQ(r.top, 18); EXPECT_EQ(r.right, 32); EXPECT_EQ(r.bottom, 42);
+    EXPECT_EQ(r.left, 8);
+    EXPECT_EQ(r.top, 18);
+    EXPECT_EQ(r.right, 32);
+    EXPECT_EQ(r.bottom, 42);
     offset(r, -8, 2);
-    EXPECT_EQ(r.left, 0); EXPECT_EQ(r.top, 20); EXPECT_EQ(r.right, 24); EXPECT_EQ(r.bottom, 44);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 20);
+    EXPECT_EQ(r.right, 24);
+    EXPECT_EQ(r.bottom, 44);
 
     const RECT outer{10, 20, 110, 70};   // 100 x 50
-    struct Row { unsigned code; LONG x; LONG y; };
+    struct Row {
+        unsigned code;
+        LONG x;
+        LONG y;
+    };
     const Row rows[] = {
-        {0x00, 10 + 40, 20 + 20}, {0x11, 10, 20}, {0x22, 110 - 20, 70 - 10},
-        {0x12, 110 - 20, 20}, {0x21, 10, 70 - 10},
-        {0x33, 20, 10},        // unknown nibbles leave the size where it was
+        {0x00, 10 + 40, 20 + 20}, {0x11, 10, 20}, {0x22, 110 - 20, 70 - 10}, {0x12, 110 - 20, 20},
+        {0x21, 10, 70 - 10},      {0x33, 20, 10},   // unknown nibbles leave the size where it was
         {0x31, 10, 10},
     };
     for (const Row& row : rows) {
@@ -93,10 +102,14 @@ protected:
     ResourceCache cache_{ResourceCache::SolidPen};
     BevelPen pens_[3]{};
 };
-}  // namespace
+}   // namespace
 
 TEST_F(BevelCanvas, RaisedAndSunkenEdgesDrawOneRing) {
-    struct Row { int style; COLORREF topLeft; COLORREF bottomRight; };
+    struct Row {
+        int style;
+        COLORREF topLeft;
+        COLORREF bottomRight;
+    };
     const Row rows[] = {
         {BevelStyle::raisedEdge, lightColour(0), darkColour(0)},
         {BevelStyle::sunkenEdge, darkColour(0), lightColour(0)},
@@ -107,15 +120,18 @@ TEST_F(BevelCanvas, RaisedAndSunkenEdgesDrawOneRing) {
         FillRect(dc_, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         RECT r{0, 0, 12, 12};
         drawBevel(dc_, r, row.style, 3, pens_);
-        EXPECT_EQ(at(0, 5), row.topLeft);     // left edge
-        EXPECT_EQ(at(5, 0), row.topLeft);     // top edge
-        EXPECT_EQ(at(0, 11), row.topLeft);    // bottom-left corner belongs to the first pen
+        EXPECT_EQ(at(0, 5), row.topLeft);    // left edge
+        EXPECT_EQ(at(5, 0), row.topLeft);    // top edge
+        EXPECT_EQ(at(0, 11), row.topLeft);   // bottom-left corner belongs to the first pen
         EXPECT_EQ(at(11, 5), row.bottomRight);
         EXPECT_EQ(at(5, 11), row.bottomRight);
         EXPECT_EQ(at(11, 0), row.bottomRight);   // top-right corner to the second
         EXPECT_EQ(at(11, 11), row.bottomRight);
         EXPECT_EQ(at(1, 1), RGB(255, 255, 255)) << "only one ring";
-        EXPECT_EQ(r.left, 1); EXPECT_EQ(r.top, 1); EXPECT_EQ(r.right, 11); EXPECT_EQ(r.bottom, 11);
+        EXPECT_EQ(r.left, 1);
+        EXPECT_EQ(r.top, 1);
+        EXPECT_EQ(r.right, 11);
+        EXPECT_EQ(r.bottom, 11);
     }
 }
 
@@ -130,7 +146,10 @@ TEST_F(BevelCanvas, RaisedBevelPutsTheFirstPairOutermost) {
         EXPECT_EQ(at(6, 11 - i), darkColour(i));
     }
     EXPECT_EQ(at(3, 6), RGB(255, 255, 255));
-    EXPECT_EQ(r.left, 3); EXPECT_EQ(r.top, 3); EXPECT_EQ(r.right, 9); EXPECT_EQ(r.bottom, 9);
+    EXPECT_EQ(r.left, 3);
+    EXPECT_EQ(r.top, 3);
+    EXPECT_EQ(r.right, 9);
+    EXPECT_EQ(r.bottom, 9);
 }
 
 TEST_F(BevelCanvas, SunkenBevelPutsTheStrongestPairInnermost) {
@@ -144,17 +163,21 @@ TEST_F(BevelCanvas, SunkenBevelPutsTheStrongestPairInnermost) {
         EXPECT_EQ(at(11 - ring, 6), lightColour(pair));
         EXPECT_EQ(at(6, 11 - ring), lightColour(pair));
     }
-    EXPECT_EQ(r.left, 3); EXPECT_EQ(r.bottom, 9);
+    EXPECT_EQ(r.left, 3);
+    EXPECT_EQ(r.bottom, 9);
 }
 
 TEST_F(BevelCanvas, EtchedFrameDrawsTwoOffsetRoundRectsAndKeepsTheRectangle) {
     RECT r{0, 0, 12, 12};
     drawBevel(dc_, r, BevelStyle::etched, 2, pens_);
-    EXPECT_EQ(at(0, 6), lightColour(0));       // light frame on the left edge
-    EXPECT_EQ(at(1, 6), darkColour(0));        // dark frame shifted by one
+    EXPECT_EQ(at(0, 6), lightColour(0));   // light frame on the left edge
+    EXPECT_EQ(at(1, 6), darkColour(0));    // dark frame shifted by one
     EXPECT_EQ(at(6, 1), darkColour(0));
     EXPECT_EQ(at(6, 6), RGB(255, 255, 255));   // null brush: the inside stays
-    EXPECT_EQ(r.left, 0); EXPECT_EQ(r.top, 0); EXPECT_EQ(r.right, 12); EXPECT_EQ(r.bottom, 12);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, 12);
+    EXPECT_EQ(r.bottom, 12);
 }
 
 TEST_F(BevelCanvas, OtherStylesDrawNothing) {
@@ -163,13 +186,13 @@ TEST_F(BevelCanvas, OtherStylesDrawNothing) {
         RECT r{0, 0, 12, 12};
         drawBevel(dc_, r, style, 3, pens_);
         for (int x = 0; x < 12; ++x) EXPECT_EQ(at(x, 0), RGB(255, 255, 255));
-        EXPECT_EQ(r.left, 0); EXPECT_EQ(r.right, 12);
+        EXPECT_EQ(r.left, 0);
+        EXPECT_EQ(r.right, 12);
     }
 }
 
 TEST(CreateFont, GivesAnOwnedFontWithTheRequestedAttributes) {
-    HFONT font = createFont(-12, "Arial", true, false, true, false, DEFAULT_PITCH | FF_SWISS,
-                            ANSI_CHARSET);
+    HFONT font = createFont(-12, "Arial", true, false, true, false, DEFAULT_PITCH | FF_SWISS, ANSI_CHARSET);
     ASSERT_NE(font, nullptr);
     LOGFONTA lf{};
     ASSERT_EQ(GetObjectA(font, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));

@@ -4,7 +4,9 @@
 #include "Probe.h"
 
 namespace {
-struct Box { int x, y, width, height; };
+struct Box {
+    int x, y, width, height;
+};
 bool operator==(const Box& a, const Box& b) {
     return a.x == b.x && a.y == b.y && a.width == b.width && a.height == b.height;
 }
@@ -12,7 +14,7 @@ std::ostream& operator<<(std::ostream& s, const Box& b) {
     return s << "(" << b.x << ", " << b.y << ", " << b.width << ", " << b.height << ")";
 }
 Box boxOf(Component* c) { return {c->x(), c->y(), c->width(), c->height()}; }
-}  // namespace
+}   // namespace
 
 TEST_F(WindowTest, DockingPlacesTopLeftAndFill) {
     Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
@@ -45,7 +47,13 @@ TEST_F(WindowTest, DockingPlacesTopLeftAndFill) {
 
 TEST_F(WindowTest, DockModesFiveAndSixSitBetweenTheSideColumns) {
     Probe* top = new Probe(log, "top", hiddenPopupStyle, nullptr, 0, 0, 200, 100);
-    struct Row { const char* name; int dock; int width; int height; Box expected; };
+    struct Row {
+        const char* name;
+        int dock;
+        int width;
+        int height;
+        Box expected;
+    };
     const Row rows[] = {
         {"bar", Dock::top, 10, 20, {0, 0, 200, 20}},
         {"status", Dock::bottom, 10, 5, {0, 95, 200, 5}},
@@ -119,7 +127,8 @@ TEST_F(WindowTest, ChildFollowsInheritedStyleUntilItSetsItsOwn) {
         {"faceColor", [](Component* c, int v) { c->setFaceColor(v); },
          [](Component* c) { return static_cast<long>(c->faceColor()); }, 0x111111, 0x222222, 0x333333},
         {"disabledTextColor", [](Component* c, int v) { c->setDisabledTextColor(v); },
-         [](Component* c) { return static_cast<long>(c->disabledTextColor()); }, 0x111111, 0x222222, 0x333333},
+         [](Component* c) { return static_cast<long>(c->disabledTextColor()); }, 0x111111, 0x222222,
+         0x333333},
         {"baseColor", [](Component* c, int v) { c->setBaseColor(v); },
          [](Component* c) { return static_cast<long>(c->baseColor()); }, 0x111111, 0x222222, 0x333333},
         {"relief", [](Component* c, int v) { c->setRelief(v); },
@@ -132,7 +141,8 @@ TEST_F(WindowTest, ChildFollowsInheritedStyleUntilItSetsItsOwn) {
              for (int i = 0; i < 3; ++i)
                  if (fontTable[i] == f) return static_cast<long>(i);
              return -1L;
-         }, 0, 1, 2},
+         },
+         0, 1, 2},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);

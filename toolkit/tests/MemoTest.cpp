@@ -46,7 +46,7 @@ public:
     }
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(MemoTest, TextOperations) {
     memo->appendLine("first");
@@ -112,7 +112,12 @@ TEST_F(MemoTest, ScrollBarFollowsTheText) {
     ScrollBar* bar = memo->scrollBar();
     ASSERT_NE(bar, nullptr);
 
-    struct Row { const char* what; int lines; int64_t page; bool thumb; };
+    struct Row {
+        const char* what;
+        int lines;
+        int64_t page;
+        bool thumb;
+    };
     const Row rows[] = {
         {"100 lines, 20 visible", 100, 20, true},
         {"5 lines all visible", 5, 5, false},
@@ -148,7 +153,8 @@ TEST_F(MemoTest, WheelScrollsTheUsersLinesPerNotchAndAddsUpPartialTurns) {
     WheelRecorder recorder;
     memo->onWheel.bind(&recorder, &WheelRecorder::wheel);
     auto turn = [&](int delta) {
-        SendMessageA(memo->handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
+        SendMessageA(memo->handle(), WM_MOUSEWHEEL,
+                     MAKEWPARAM(0, static_cast<WORD>(static_cast<short>(delta))), 0);
         return static_cast<int>(SendMessageA(memo->handle(), EM_GETFIRSTVISIBLELINE, 0, 0));
     };
 
@@ -161,8 +167,8 @@ TEST_F(MemoTest, WheelScrollsTheUsersLinesPerNotchAndAddsUpPartialTurns) {
         int delta;
         int expectedFirstLine;
     } rows[] = {
-        {-40, 30 + lines}, {-40, 30 + lines}, {-40, 30 + 2 * lines},   // three thirds make a notch
-        {60, 30 + 2 * lines},                                            // the other way starts afresh
+        {-40, 30 + lines},    {-40, 30 + lines}, {-40, 30 + 2 * lines},   // three thirds make a notch
+        {60, 30 + 2 * lines},                                             // the other way starts afresh
         {60, 30 + lines},
     };
     for (const Row& row : rows) {
@@ -205,8 +211,10 @@ TEST_F(MemoTest, ItsToolGoesWithTheComponentHoweverItGoes) {
         Memo* tipped = new Memo(holder->handle(), 0, 0, 100, 50, reportMemoStyle);
         tipped->setTooltip("tip");
         ASSERT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), before + 1);
-        if (row == rows[0]) delete holder;
-        else DestroyWindow(holder->handle());   // the toolkit deletes both objects
+        if (row == rows[0])
+            delete holder;
+        else
+            DestroyWindow(holder->handle());   // the toolkit deletes both objects
         pump();
         EXPECT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), before);
     }

@@ -63,7 +63,11 @@ private:
     HGDIOBJ old_;
 };
 
-struct Pixel { const char* what; int x, y; COLORREF colour; };
+struct Pixel {
+    const char* what;
+    int x, y;
+    COLORREF colour;
+};
 
 void expectPixels(const Snapshot& s, const std::vector<Pixel>& pixels) {
     for (const Pixel& p : pixels) {
@@ -74,7 +78,7 @@ void expectPixels(const Snapshot& s, const std::vector<Pixel>& pixels) {
 
 using PaintTest = WidgetTest;
 
-}  // namespace
+}   // namespace
 
 TEST_F(PaintTest, RaisedPanelAndButtonsShowTheirBevelRings) {
     Panel* panel = new Panel("", host->handle(), 0, 0, 60, 40, childStyle);
@@ -85,8 +89,9 @@ TEST_F(PaintTest, RaisedPanelAndButtonsShowTheirBevelRings) {
     // Raised: light on the left and top, dark on the right and bottom, the
     // strongest ring outermost; the inside in the base colour.
     const std::vector<Pixel> raisedPixels = {
-        {"left ring 0", 0, 20, light(0)}, {"left ring 1", 1, 20, light(1)}, {"left ring 2", 2, 20, light(2)},
-        {"top ring 0", 30, 0, light(0)},  {"right ring 0", 59, 20, dark(0)}, {"right ring 2", 57, 20, dark(2)},
+        {"left ring 0", 0, 20, light(0)},   {"left ring 1", 1, 20, light(1)},
+        {"left ring 2", 2, 20, light(2)},   {"top ring 0", 30, 0, light(0)},
+        {"right ring 0", 59, 20, dark(0)},  {"right ring 2", 57, 20, dark(2)},
         {"bottom ring 0", 30, 39, dark(0)}, {"inside", 5, 5, base},
     };
     {
@@ -102,9 +107,13 @@ TEST_F(PaintTest, RaisedPanelAndButtonsShowTheirBevelRings) {
         // the strongest ring innermost; the face colour inside.
         SCOPED_TRACE("pressed button");
         expectPixels(Snapshot(pressed), {
-            {"left ring 0", 0, 20, dark(2)}, {"left ring 2", 2, 20, dark(0)}, {"top ring 0", 30, 0, dark(2)},
-            {"right ring 0", 59, 20, light(2)}, {"bottom ring 2", 30, 37, light(0)}, {"inside", 5, 5, face},
-        });
+                                            {"left ring 0", 0, 20, dark(2)},
+                                            {"left ring 2", 2, 20, dark(0)},
+                                            {"top ring 0", 30, 0, dark(2)},
+                                            {"right ring 0", 59, 20, light(2)},
+                                            {"bottom ring 2", 30, 37, light(0)},
+                                            {"inside", 5, 5, face},
+                                        });
     }
     mouseUp(pressed->handle(), 10, 10);
 }
@@ -114,10 +123,12 @@ TEST_F(PaintTest, SunkenScrollBarTrack) {
     bar->setState(0, 100, 10, 0);
     Snapshot s(bar);
     expectPixels(s, {
-        {"left ring 0", 0, 75, dark(2)}, {"left ring 2", 2, 75, dark(0)},
-        {"right ring 0", 21, 75, light(2)}, {"right ring 2", 19, 75, light(0)},
-        {"track below the thumb", 11, 100, face},
-    });
+                        {"left ring 0", 0, 75, dark(2)},
+                        {"left ring 2", 2, 75, dark(0)},
+                        {"right ring 0", 21, 75, light(2)},
+                        {"right ring 2", 19, 75, light(0)},
+                        {"track below the thumb", 11, 100, face},
+                    });
     bar->setSunkenFace(false);
     EXPECT_EQ(Snapshot(bar).at(11, 100), base) << "without the sunken face the track is the base colour";
 }
@@ -129,7 +140,11 @@ TEST_F(PaintTest, ScrollBarArrowsPointUpAndDown) {
     ScrollBar* bar = new ScrollBar(host->handle(), true, 0, 0, 16, 150, Dock::none);
     bar->setTextColor(glyph);
     bar->setState(0, 100, 10, 50);
-    struct Row { const char* what; Button* arrow; bool pointsUp; };
+    struct Row {
+        const char* what;
+        Button* arrow;
+        bool pointsUp;
+    };
     for (const Row& row : {Row{"up", bar->decButton(), true}, Row{"down", bar->incButton(), false}}) {
         SCOPED_TRACE(row.what);
         Snapshot s(row.arrow);
@@ -145,7 +160,8 @@ TEST_F(PaintTest, ScrollBarArrowsPointUpAndDown) {
         EXPECT_GE(base, 5) << "a base wide enough to see";
         EXPECT_GE(base, 3 * tip) << "narrowing to a point";
         for (size_t i = 1; i < widths.size(); ++i)
-            EXPECT_TRUE(row.pointsUp ? widths[i] >= widths[i - 1] : widths[i] <= widths[i - 1]) << "row " << i;
+            EXPECT_TRUE(row.pointsUp ? widths[i] >= widths[i - 1] : widths[i] <= widths[i - 1])
+                << "row " << i;
     }
 }
 
@@ -167,8 +183,8 @@ TEST_F(PaintTest, FocusFrameDotsLeaveTheButtonVisibleBetweenThem) {
 // clip child windows: the double buffer's copy must still leave the memo's
 // own scroll bar alone when only the memo repaints.
 TEST_F(PaintTest, DoubleBufferedMemoDoesNotPaintOverItsScrollBar) {
-    Component* window = new Component("buffered", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 20, 20, 300, 200,
-                                      nullptr);
+    Component* window =
+        new Component("buffered", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 20, 20, 300, 200, nullptr);
     Memo* memo = new Memo(window->handle(), 0, 0, 300, 200, 0x56410044);
     memo->setScrollBar(true, 0x00ff00);
     memo->setFaceColor(0x800000);
@@ -177,7 +193,8 @@ TEST_F(PaintTest, DoubleBufferedMemoDoesNotPaintOverItsScrollBar) {
     for (int i = 0; i < 60; ++i) text += "a\r\n";
     memo->setText(text.c_str());
     SetForegroundWindow(window->handle());
-    RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window->handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump();
 
     ScrollBar* bar = memo->scrollBar();
@@ -205,12 +222,13 @@ TEST_F(PaintTest, SampleWindowScreenshotForPeopleToLookAt) {
     const char* folder = std::getenv("Q8_ARTIFACT_DIR");
     ASSERT_TRUE(folder) << "the build passes the artifact folder";
     std::string path = std::string("Z:") + folder + "/widgets-sample.bmp";
-    for (char& c : path) if (c == '/') c = '\\';
+    for (char& c : path)
+        if (c == '/') c = '\\';
 
     HFONT terminal = createFont(14, "Terminal", false, false, false, false, FIXED_PITCH, 0);
     HFONT arial = createFont(12, "Arial", true, false, false, false, 0, 0);
-    Component* window = new Component("Q8 widgets", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_CLIPCHILDREN,
-                                      0, 20, 20, 560, 380, nullptr);
+    Component* window = new Component("Q8 widgets", WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_CLIPCHILDREN, 0,
+                                      20, 20, 560, 380, nullptr);
     window->setTextColor(0x00ff00);
     window->setFont(terminal);
     Panel* toolbar = new Panel("", window->handle(), 0, 0, 10, 40,
@@ -254,7 +272,8 @@ TEST_F(PaintTest, SampleWindowScreenshotForPeopleToLookAt) {
     memo->setText(report.c_str());
 
     SetForegroundWindow(window->handle());
-    RedrawWindow(window->handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    RedrawWindow(window->handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
     pump();
 
     // The client area only: without a window manager nobody draws the

@@ -94,10 +94,15 @@ protected:
     Panel* panel = nullptr;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(PanelTest, InnerRectangleAndFitToTextFollowTheBevelStyle) {
-    struct Row { const char* what; int style; RECT inner; int frame; };
+    struct Row {
+        const char* what;
+        int style;
+        RECT inner;
+        int frame;
+    };
     const Row rows[] = {
         {"raised bevel: depth 3 on every side", BevelStyle::raisedBevel, {3, 3, 57, 37}, 6},
         {"sunken bevel", BevelStyle::sunkenBevel, {3, 3, 57, 37}, 6},
@@ -140,7 +145,10 @@ TEST_F(PanelTest, TextIsPlacedByItsAlignmentOnAsManyLinesAsItHas) {
     panel->resize(120, 60);
     panel->setText("Get\nInfo");
     panel->setTextColor(RGB(255, 255, 255));
-    struct Row { const char* what; unsigned code; };
+    struct Row {
+        const char* what;
+        unsigned code;
+    };
     const Row rows[] = {{"centred", 0x00}, {"top left", 0x11}, {"bottom right", 0x22}};
     const RECT inner{3, 3, 117, 57};
     for (const Row& row : rows) {

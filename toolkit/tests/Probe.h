@@ -11,24 +11,50 @@
 #include <string>
 #include <vector>
 
-enum class Op { focus, escape, userRequest, wheelCallback, mouseUp, doubleClick, erase, paint,
-                childAdded, resized, moved, keyDown, destroyed };
+enum class Op {
+    focus,
+    escape,
+    userRequest,
+    wheelCallback,
+    mouseUp,
+    doubleClick,
+    erase,
+    paint,
+    childAdded,
+    resized,
+    moved,
+    keyDown,
+    destroyed
+};
 
 inline const char* opName(Op op) {
     switch (op) {
-    case Op::focus: return "focusChanged";
-    case Op::escape: return "escapePressed";
-    case Op::userRequest: return "userRequest";
-    case Op::wheelCallback: return "onWheel";
-    case Op::mouseUp: return "mouseUp";
-    case Op::doubleClick: return "doubleClick";
-    case Op::erase: return "eraseBackground";
-    case Op::paint: return "paint";
-    case Op::childAdded: return "childAdded";
-    case Op::resized: return "resized";
-    case Op::moved: return "moved";
-    case Op::keyDown: return "keyDown";
-    case Op::destroyed: return "destroyed";
+    case Op::focus:
+        return "focusChanged";
+    case Op::escape:
+        return "escapePressed";
+    case Op::userRequest:
+        return "userRequest";
+    case Op::wheelCallback:
+        return "onWheel";
+    case Op::mouseUp:
+        return "mouseUp";
+    case Op::doubleClick:
+        return "doubleClick";
+    case Op::erase:
+        return "eraseBackground";
+    case Op::paint:
+        return "paint";
+    case Op::childAdded:
+        return "childAdded";
+    case Op::resized:
+        return "resized";
+    case Op::moved:
+        return "moved";
+    case Op::keyDown:
+        return "keyDown";
+    case Op::destroyed:
+        return "destroyed";
     }
     return "?";
 }
@@ -46,17 +72,19 @@ struct Event {
 
 inline std::string describe(const std::vector<Event>& events) {
     std::ostringstream s;
-    for (const Event& e : events) s << "  " << e.who << "." << opName(e.op) << "(" << e.a << ", " << e.b
-                                  << (e.other.empty() ? "" : ", " + e.other) << ")\n";
+    for (const Event& e : events)
+        s << "  " << e.who << "." << opName(e.op) << "(" << e.a << ", " << e.b
+          << (e.other.empty() ? "" : ", " + e.other) << ")\n";
     return s.str();
 }
 
 // Compares a recorded sequence with the expected one and prints both on a mismatch.
-#define EXPECT_SEQUENCE(recorded, ...)                                                       \
-    do {                                                                                     \
-        const std::vector<Event> expected_ = __VA_ARGS__;                                    \
-        EXPECT_EQ(recorded, expected_) << "recorded:\n" << describe(recorded)                \
-                                       << "expected:\n" << describe(expected_);             \
+#define EXPECT_SEQUENCE(recorded, ...)                                        \
+    do {                                                                      \
+        const std::vector<Event> expected_ = __VA_ARGS__;                     \
+        EXPECT_EQ(recorded, expected_) << "recorded:\n"                       \
+                                       << describe(recorded) << "expected:\n" \
+                                       << describe(expected_);                \
     } while (0)
 
 class Probe : public Component {
@@ -71,11 +99,26 @@ public:
         if (alive_) *alive_ = false;
     }
 
-    void focusChanged(bool gained) override { record(Op::focus, gained); Component::focusChanged(gained); }
-    void escapePressed() override { record(Op::escape); Component::escapePressed(); }
-    void userRequest() override { record(Op::userRequest); Component::userRequest(); }
-    void mouseUp(unsigned keys, int x, int y) override { record(Op::mouseUp, x, y); Component::mouseUp(keys, x, y); }
-    void doubleClick(int x, int y) override { record(Op::doubleClick, x, y); Component::doubleClick(x, y); }
+    void focusChanged(bool gained) override {
+        record(Op::focus, gained);
+        Component::focusChanged(gained);
+    }
+    void escapePressed() override {
+        record(Op::escape);
+        Component::escapePressed();
+    }
+    void userRequest() override {
+        record(Op::userRequest);
+        Component::userRequest();
+    }
+    void mouseUp(unsigned keys, int x, int y) override {
+        record(Op::mouseUp, x, y);
+        Component::mouseUp(keys, x, y);
+    }
+    void doubleClick(int x, int y) override {
+        record(Op::doubleClick, x, y);
+        Component::doubleClick(x, y);
+    }
     // Painting happens whenever messages are pumped; only tests about
     // painting record it.
     LRESULT eraseBackground(HDC dc) override {
@@ -86,12 +129,16 @@ public:
         if (recordPainting) record(Op::paint, dc == bufferDc());
         Component::paint(dc);
     }
-    void childAdded(Component* child) override {
-        record(Op::childAdded, reinterpret_cast<long>(child));
+    void childAdded(Component* child) override { record(Op::childAdded, reinterpret_cast<long>(child)); }
+    void resized() override {
+        record(Op::resized, clientWidth(), clientHeight());
+        Component::resized();
     }
-    void resized() override { record(Op::resized, clientWidth(), clientHeight()); Component::resized(); }
     void moved() override { record(Op::moved, x(), y()); }
-    void keyDown(unsigned vk, LPARAM flags) override { record(Op::keyDown, vk); Component::keyDown(vk, flags); }
+    void keyDown(unsigned vk, LPARAM flags) override {
+        record(Op::keyDown, vk);
+        Component::keyDown(vk, flags);
+    }
 
     // onWheel: records the source and the notches; stops climbing when asked.
     void wheelTurned(Component* source, int notches, unsigned, bool* passOn) {
@@ -101,7 +148,10 @@ public:
         if (stopWheel) *passOn = false;
     }
 
-    void watchLifetime(bool* alive) { alive_ = alive; *alive = true; }
+    void watchLifetime(bool* alive) {
+        alive_ = alive;
+        *alive = true;
+    }
     const std::string& name() const { return name_; }
 
     bool stopWheel = false;

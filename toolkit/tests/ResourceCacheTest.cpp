@@ -43,7 +43,10 @@ TEST(ResourceCache, CreatesTheRightKindOfObject) {
 }
 
 TEST(ResourceCache, ReleasingAnUnknownHandleIsReportedOnceAndChangesNothing) {
-    struct Row { ResourceCache::Kind kind; const char* message; };
+    struct Row {
+        ResourceCache::Kind kind;
+        const char* message;
+    };
     const Row rows[] = {
         {ResourceCache::SolidPen, "DeletePen called for non-existing handle\n"},
         {ResourceCache::DotPen, "DeleteDotPen called for non-existing handle\n"},
@@ -66,7 +69,10 @@ TEST(ResourceCache, ReleasingAnUnknownHandleIsReportedOnceAndChangesNothing) {
 }
 
 TEST(ResourceCache, LeakReportNamesEachRemainingObjectAndFreesIt) {
-    struct Row { ResourceCache::Kind kind; const char* label; };
+    struct Row {
+        ResourceCache::Kind kind;
+        const char* label;
+    };
     const Row rows[] = {
         {ResourceCache::SolidPen, "Pen="},
         {ResourceCache::Brush, "Brush="},

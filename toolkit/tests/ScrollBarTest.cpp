@@ -28,10 +28,15 @@ protected:
     Scrolls scrolls;
 };
 
-}  // namespace
+}   // namespace
 
 TEST_F(ScrollBarTest, SetStateClampsAndHidesTheThumbWhenAllIsVisible) {
-    struct Row { const char* what; int64_t min, max, page, pos; int64_t eMax, ePage, ePos; bool thumb; };
+    struct Row {
+        const char* what;
+        int64_t min, max, page, pos;
+        int64_t eMax, ePage, ePos;
+        bool thumb;
+    };
     const Row rows[] = {
         {"position past the end", 0, 100, 10, 95, 100, 10, 90, true},
         {"page larger than the range", 0, 5, 20, 0, 5, 5, 0, false},
@@ -54,7 +59,12 @@ TEST_F(ScrollBarTest, SetStateClampsAndHidesTheThumbWhenAllIsVisible) {
 }
 
 TEST_F(ScrollBarTest, ThumbLengthFollowsThePageWithItsMinimums) {
-    struct Row { const char* what; int64_t page; int minLength; int length; };
+    struct Row {
+        const char* what;
+        int64_t page;
+        int minLength;
+        int length;
+    };
     const Row rows[] = {
         {"a tenth of a 90-pixel track", 10, 0, 9},
         {"never shorter than the bevel on both ends", 1, 0, 2},
@@ -144,7 +154,12 @@ TEST_F(ScrollBarTest, TrackPagingStopsWhenTheCaptureGoesElsewhere) {
 
 TEST_F(ScrollBarTest, DragMovesInWholeSteps) {
     // range - page = 90 over a span of 90 - 9 = 81 pixels.
-    struct Row { const char* what; int64_t step; int dy; int64_t moved; };
+    struct Row {
+        const char* what;
+        int64_t step;
+        int dy;
+        int64_t moved;
+    };
     const Row rows[] = {
         {"step 1 follows the pixels", 1, 9, 10},
         {"rounded up to a step of 5", 5, 9, 10},
@@ -170,9 +185,12 @@ TEST_F(ScrollBarTest, KeysOnTheThumbIgnoreTheStep) {
     bar->setState(0, 100, 10, 50);
     bar->setStep(5);
     HWND thumb = bar->thumb()->handle();
-    struct Row { unsigned vk; int64_t position; };
-    const Row rows[] = {{VK_DOWN, 51}, {VK_RIGHT, 52}, {VK_UP, 51}, {VK_LEFT, 50},
-                        {VK_NEXT, 60}, {VK_PRIOR, 50}};
+    struct Row {
+        unsigned vk;
+        int64_t position;
+    };
+    const Row rows[] = {{VK_DOWN, 51}, {VK_RIGHT, 52}, {VK_UP, 51},
+                        {VK_LEFT, 50}, {VK_NEXT, 60},  {VK_PRIOR, 50}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.vk);
         keyDown(thumb, row.vk);
