@@ -50,9 +50,9 @@ MainWindow::MainWindow(bool silent)
     SendMessageA(handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
 
     setTextColor(green);
-    windowFont_ = createFont(14, "Terminal", false, false, false, false, FIXED_PITCH, 0);
-    setFont(windowFont_);
-    toolbarFont_ = createFont(12, "Arial", true, false, false, false, 0, 0);
+    windowFont_.reset(createFont(14, "Terminal", false, false, false, false, FIXED_PITCH, 0));
+    setFont(windowFont_.get());
+    toolbarFont_.reset(createFont(12, "Arial", true, false, false, false, 0, 0));
 
     // A hidden window needs no widgets: the silent report (and the export,
     // whose host keeps whatever the report leaves) makes none, no tooltip
@@ -91,7 +91,7 @@ void MainWindow::createWidgets() {
     buttons_[copyButton]->enable(false);
     buttons_[saveButton]->enable(false);
 
-    toolbar_->setFont(toolbarFont_);
+    toolbar_->setFont(toolbarFont_.get());
 
     for (int i = 0; i < buttonCount; ++i) buttons_[i]->setTooltip(buttonTexts[i].tooltip);
 
@@ -114,9 +114,9 @@ void MainWindow::createHelpWindow() {
     helpWindow_->memo()->setTextColor(yellow);
     helpWindow_->setFont(font());
     helpWindow_->setTextColor(green);
-    helpWindow_->closeButton()->setFont(toolbarFont_);
+    helpWindow_->closeButton()->setFont(toolbarFont_.get());
     helpWindow_->memo()->setScrollBar(true, green);
-    helpWindow_->memo()->setFont(toolbarFont_);
+    helpWindow_->memo()->setFont(toolbarFont_.get());
     // The scroll bar set its own margin; the help text gets 16 pixels.
     SendMessageA(helpWindow_->memo()->handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELPARAM(0, 16));
     SendMessageA(helpWindow_->handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
@@ -135,8 +135,8 @@ MainWindow::~MainWindow() {
     memo_ = nullptr;
     delete toolbar_;   // and its buttons
     toolbar_ = nullptr;
-    if (windowFont_) DeleteObject(windowFont_);
-    if (toolbarFont_) DeleteObject(toolbarFont_);
+    windowFont_.reset();
+    toolbarFont_.reset();
     // Icons from LoadIcon are shared resources: never destroyed.
 }
 

@@ -10,6 +10,7 @@
 #include "foundation/Win32.h"
 #include "report/ReportDocument.h"
 #include "toolkit/Component.h"
+#include "toolkit/GdiObject.h"
 
 #include <commdlg.h>
 
@@ -96,8 +97,8 @@ public:
     Panel* toolbar() const { return toolbar_; }
     Button* button(int index) const;
     TextWindow* helpWindow() const { return helpWindow_; }
-    HFONT windowFont() const { return windowFont_; }
-    HFONT toolbarFont() const { return toolbarFont_; }
+    HFONT windowFont() const { return windowFont_.get(); }
+    HFONT toolbarFont() const { return toolbarFont_.get(); }
     HICON icon() const { return icon_; }
 
 private:
@@ -116,8 +117,8 @@ private:
     Panel* toolbar_ = nullptr;
     Button* buttons_[buttonCount] = {};
     TextWindow* helpWindow_ = nullptr;
-    HFONT windowFont_ = nullptr;
-    HFONT toolbarFont_ = nullptr;
+    GdiObject<HFONT> windowFont_;
+    GdiObject<HFONT> toolbarFont_;
     HICON icon_ = nullptr;
     RepairPlatform* repairPlatform_ = nullptr;
     HCURSOR cursorBeforeReport_ = nullptr;

@@ -4,6 +4,7 @@
 #include "toolkit/ScopedSelection.h"
 #include "toolkit/ScrollBar.h"
 #include "toolkit/TypeTags.h"
+#include "toolkit/WindowDc.h"
 
 #include <algorithm>
 #include <vector>
@@ -127,12 +128,13 @@ HPEN Memo::bevelPen(int ring, bool dark) const {
 }
 
 void Memo::drawBorder() {
-    HDC dc = GetWindowDC(handle());
-    if (!dc) return;
+    WindowDc windowDc(handle(), WindowDc::wholeWindow);
+    if (!windowDc) return;
+    const HDC dc = windowDc.get();
     RECT window;
     GetWindowRect(handle(), &window);
     RECT r{0, 0, window.right - window.left - 1, window.bottom - window.top - 1};
-    HGDIOBJ oldPen = GetCurrentObject(dc, OBJ_PEN);
+    ScopedSelection pen(dc, GetCurrentObject(dc, OBJ_PEN));
     // Unlike a sunken panel the strongest shading is the outermost ring,
     // which reads as a deep well around the text.
     const int depth = bevelDepth();
@@ -142,15 +144,13 @@ void Memo::drawBorder() {
         if (dark && light) {
             POINT shaded[3] = {{r.left, r.bottom}, {r.left, r.top}, {r.right, r.top}};
             POINT lit[3] = {{r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
-            SelectObject(dc, dark);
+            pen.select(dark);
             Polyline(dc, shaded, 3);
-            SelectObject(dc, light);
+            pen.select(light);
             Polyline(dc, lit, 3);
         }
         inflate(r, -1);
     }
-    SelectObject(dc, oldPen);
-    ReleaseDC(handle(), dc);
 }
 
 void Memo::changed() { onChange(this); }

@@ -1,12 +1,15 @@
-// WindowDc: the DC of a window's client area from GetDC, released on
-// destruction (a DC from GetDC must go back with ReleaseDC, never DeleteDC).
+// WindowDc: the DC of a window's client area from GetDC, or of the whole
+// window with its frame from GetWindowDC, released on destruction (both must
+// go back with ReleaseDC, never DeleteDC).
 #pragma once
 
 #include "foundation/Win32.h"
 
 class WindowDc {
 public:
-    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    enum Area { clientArea, wholeWindow };
+    explicit WindowDc(HWND window, Area area = clientArea)
+        : window_(window), dc_(area == wholeWindow ? GetWindowDC(window) : GetDC(window)) {}
     ~WindowDc() {
         if (dc_) ReleaseDC(window_, dc_);
     }
