@@ -38,10 +38,19 @@ void debugUntilExit(const PROCESS_INFORMATION& process, DWORD deadline, RunResul
     for (;;) {
         DEBUG_EVENT event{};
         if (!WaitForDebugEvent(&event, 100)) {
-            if (!terminated && static_cast<LONG>(GetTickCount() - deadline) > 0) {
+            // Gone without its exit event, or no events at all: never wait
+            // for what will not come.
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) {
+                result.finished = !terminated;
+                GetExitCodeProcess(process.hProcess, &result.exitCode);
+                return;
+            }
+            const LONG late = static_cast<LONG>(GetTickCount() - deadline);
+            if (late > 0 && !terminated) {
                 TerminateProcess(process.hProcess, 99);
                 terminated = true;
             }
+            if (late > 10000) return;   // not finished
             continue;
         }
         DWORD status = DBG_CONTINUE;
