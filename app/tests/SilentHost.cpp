@@ -45,23 +45,29 @@ void describeLoaderWork(HMODULE module) {
                  static_cast<unsigned long>(nt->OptionalHeader.ImageBase));
 }
 
-BOOL CALLBACK countWindow(HWND window, LPARAM count) {
+struct LeftWindows {
+    HMODULE exporter;
+    int count;
+};
+
+BOOL CALLBACK countWindow(HWND window, LPARAM context) {
+    LeftWindows* left = reinterpret_cast<LeftWindows*>(context);
+    // Windows the system makes for any thread (the input method's, say) carry
+    // another instance; the export's windows carry its image's.
+    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) != left->exporter) return TRUE;
     char name[64] = "";
     GetClassNameA(window, name, sizeof(name));
-    // The input method's default window belongs to the system, not to the
-    // export: the system makes it for any thread that made a window.
-    if (!std::strcmp(name, "IME") || !std::strcmp(name, "MSCTFIME UI")) return TRUE;
     std::fprintf(stderr, "window left behind: class %s\n", name);
-    ++*reinterpret_cast<int*>(count);
+    ++left->count;
     return TRUE;
 }
 
-// The host's thread made no windows itself: any other top-level window on it
-// now is one the export made and left (a tooltip window, say).
-int windowsLeftOnThisThread() {
-    int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), &countWindow, reinterpret_cast<LPARAM>(&count));
-    return count;
+// Top-level windows on the host's thread that the export made and left (a
+// tooltip window, say).
+int windowsLeftOnThisThread(HMODULE exporter) {
+    LeftWindows left{exporter, 0};
+    EnumThreadWindows(GetCurrentThreadId(), &countWindow, reinterpret_cast<LPARAM>(&left));
+    return left.count;
 }
 
 }   // namespace
@@ -88,7 +94,7 @@ int main(int argc, char** argv) {
     if (!report) return 105;
     int total = report();
     if (twice) total += report();
-    if (int left = windowsLeftOnThisThread()) {
+    if (int left = windowsLeftOnThisThread(module)) {
         std::fprintf(stderr, "the export left %d window(s) behind\n", left);
         return 106;
     }
