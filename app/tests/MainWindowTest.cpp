@@ -219,6 +219,9 @@ TEST_F(MainWindowTest, SilentWindowIsNeverShownAndHasNoView) {
     const int tools = Tooltips::shared().toolCount();
     MainWindow* silent = new MainWindow(true);
     EXPECT_EQ(Tooltips::shared().toolCount(), tools) << "a hidden window shows no tips";
+    EXPECT_EQ(silent->memo(), nullptr) << "nor any widget";
+    EXPECT_EQ(silent->toolbar(), nullptr);
+    EXPECT_EQ(silent->helpWindow(), nullptr);
     EXPECT_EQ(silent->style(), MainWindow::silentStyle);
     EXPECT_FALSE(IsWindowVisible(silent->handle()));
     EXPECT_EQ(silent->document().view(), nullptr);
