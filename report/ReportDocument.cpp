@@ -76,19 +76,22 @@ void ReportDocument::loadPluginPaths() {
     const String documents = specialFolderPath(CSIDL_PERSONAL);
     logFilePath_ = documents.isEmpty() ? String() : documents + "\\" + "Q8diag.txt";
 
+    readPluginPaths(pluginRegistryPath_, pluginVariablePath_);
+
+    if (!logFilePath_.isEmpty()) DeleteFileA(logFilePath_);
+}
+
+void readPluginPaths(String& registryPath, String& variablePath) {
     // Read access only: a user without administrator rights (a limited XP
     // account, a host program calling the export on Vista) may read the
     // search path but would be refused full access, and the path would then
     // look absent.
     RegistryKey key(HKEY_LOCAL_MACHINE, KEY_READ);
-    pluginRegistryPath_ = "";
+    registryPath = "";
     if (key.openSubKey("Software\\ZQT", false, KEY_READ)) {
         // The long form fails for a path that does not exist, which shows it
         // as "" in the report.  Upper case because the two paths are compared.
-        pluginRegistryPath_ = key.readString("SearchPath", "").longPathForm().upperCase();
+        registryPath = key.readString("SearchPath", "").longPathForm().upperCase();
     }
-    pluginVariablePath_ = environmentValue("ZQT_PLUGIN_PATH").longPathForm().upperCase();
-
-    if (!logFilePath_.isEmpty()) DeleteFileA(logFilePath_);
-    key.close();
+    variablePath = environmentValue("ZQT_PLUGIN_PATH").longPathForm().upperCase();
 }

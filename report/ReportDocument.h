@@ -51,6 +51,11 @@ public:
     virtual void enableReportButtons() = 0;
 };
 
+// HKLM "Software\ZQT" "SearchPath" and the variable ZQT_PLUGIN_PATH, both in
+// long form and upper case, "" when absent or not an existing path: the two
+// plug-in paths as every report reads them.
+void readPluginPaths(String& registryPath, String& variablePath);
+
 // The sections see it only as their LineWriter (appendLine behind it).
 class ReportDocument : public LineWriter {
 public:

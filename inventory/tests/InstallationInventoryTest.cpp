@@ -292,10 +292,11 @@ TEST(InstallationInventory, ReportSectionsInOrder) {
 
     // The plug-in paths as the program reads them, and the driver's steps
     // from the installation folders to the shortcuts.
-    ReportDocument document(false);
+    String registryPath, variablePath;
+    readPluginPaths(registryPath, variablePath);
     LineCollector out;
     TextList systemFiles;
-    writeInstallationSteps(out, document.pluginRegistryPath(), document.pluginVariablePath(), systemFiles);
+    writeInstallationSteps(out, registryPath, variablePath, systemFiles);
     const std::vector<std::string> lines = out.lines;
     if (wow64) {
         Wow64RedirectionOff redirectionOff;
