@@ -134,7 +134,7 @@ void Memo::drawBorder() {
     RECT window;
     GetWindowRect(handle(), &window);
     RECT r{0, 0, window.right - window.left - 1, window.bottom - window.top - 1};
-    ScopedSelection pen(dc, GetCurrentObject(dc, OBJ_PEN));
+    ScopedSelection pen(dc, nullptr);   // each select below; the original pen back at the end
     // Unlike a sunken panel the strongest shading is the outermost ring,
     // which reads as a deep well around the text.
     const int depth = bevelDepth();

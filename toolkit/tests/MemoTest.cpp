@@ -203,15 +203,18 @@ TEST_F(MemoTest, SecondSetScrollBarOnlyRecolours) {
 TEST_F(MemoTest, ItsToolGoesWithTheComponentHoweverItGoes) {
     HWND tips = Tooltips::shared().window();
     ASSERT_TRUE(tips);
-    const char* rows[] = {"object deleted", "native parent destroyed"};
-    for (const char* row : rows) {
-        SCOPED_TRACE(row);
+    struct Row {
+        const char* what;
+        bool deleteObject;   // else the parent's native window is destroyed
+    };
+    for (const Row& row : {Row{"object deleted", true}, Row{"native parent destroyed", false}}) {
+        SCOPED_TRACE(row.what);
         const LRESULT before = SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0);
         Component* holder = new Component("holder", WS_CHILD | WS_VISIBLE, 0, 0, 0, 200, 100, host->handle());
         Memo* tipped = new Memo(holder->handle(), 0, 0, 100, 50, reportMemoStyle);
         tipped->setTooltip("tip");
         ASSERT_EQ(SendMessageA(tips, TTM_GETTOOLCOUNT, 0, 0), before + 1);
-        if (row == rows[0])
+        if (row.deleteObject)
             delete holder;
         else
             DestroyWindow(holder->handle());   // the toolkit deletes both objects
