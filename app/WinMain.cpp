@@ -7,9 +7,13 @@
 #include "app/MainWindow.h"
 #include "foundation/SystemQueries.h"
 #include "report/GenerateReport.h"
+#include "report/ProbeHelperMain.h"
 #include "toolkit/ApplicationContext.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // A report started this image again to call foreign code for it: serve
+    // that, before any window, log file or crash box of the program proper.
+    if (startedAsProbeHelper()) runProbeHelper();
     installCrashHandler();
     // A DLL planted in the current folder (e.g. next to a report the user
     // opened the program from) must not be loaded instead of a system one.

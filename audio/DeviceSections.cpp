@@ -1,10 +1,8 @@
 #include "audio/DeviceSections.h"
 
-#include <mmreg.h>   // before msacm.h, which uses its WAVEFORMATEX types
-#include <msacm.h>
-
 #include <cstring>
 
+#include "audio/AudioLibraries.h"
 #include "audio/DeviceFormat.h"
 
 namespace {
@@ -18,6 +16,9 @@ String productName(const Caps& caps) {
 // instance value.
 struct CodecContext {
     LineWriter* out;
+    const AudioLibraries* acm;
+    unsigned next;    // the enumeration's index of the driver it hands over next
+    unsigned first;   // drivers before this one are already in the report
 };
 
 BOOL CALLBACK onFormatTag(HACMDRIVERID, LPACMFORMATTAGDETAILSA details, DWORD_PTR instance, DWORD) {
@@ -27,37 +28,42 @@ BOOL CALLBACK onFormatTag(HACMDRIVERID, LPACMFORMATTAGDETAILSA details, DWORD_PT
     return TRUE;
 }
 
-void writeMetric(LineWriter& out, HACMDRIVERID driver, UINT metric, const char* label) {
+void writeMetric(const CodecContext& context, HACMDRIVERID driver, UINT metric, const char* label) {
+    LineWriter& out = *context.out;
     DWORD value = 0;
-    if (acmMetrics(reinterpret_cast<HACMOBJ>(driver), metric, &value) == MMSYSERR_NOERROR)
+    if (context.acm->acmMetrics(reinterpret_cast<HACMOBJ>(driver), metric, &value) == MMSYSERR_NOERROR)
         out.writeLine(String(label) + String::decimal(value));
 }
 
 BOOL CALLBACK onDriver(HACMDRIVERID driver, DWORD_PTR instance, DWORD support) {
     auto* context = reinterpret_cast<CodecContext*>(instance);
     LineWriter& out = *context->out;
+    const AudioLibraries& acm = *context->acm;
+    const unsigned index = context->next++;
+    if (index < context->first) return TRUE;
+    out.markItem(index);
 
     ACMDRIVERDETAILSA details;
     std::memset(&details, 0, sizeof details);
     details.cbStruct = sizeof details;
-    if (acmDriverDetailsA(driver, &details, 0) != MMSYSERR_NOERROR) return TRUE;
+    if (acm.acmDriverDetailsA(driver, &details, 0) != MMSYSERR_NOERROR) return TRUE;
 
     // The flags of the enumeration, not those of the details: they also say
     // whether the driver is disabled right now.
     out.writeLine(codecDriverLine(details.szLongName, support));
-    writeMetric(out, driver, ACM_METRIC_DRIVER_PRIORITY, "   Priority: ");
-    writeMetric(out, driver, ACM_METRIC_MAX_SIZE_FILTER, "   Filter size: ");
-    writeMetric(out, driver, ACM_METRIC_MAX_SIZE_FORMAT, "   Format size: ");
+    writeMetric(*context, driver, ACM_METRIC_DRIVER_PRIORITY, "   Priority: ");
+    writeMetric(*context, driver, ACM_METRIC_MAX_SIZE_FILTER, "   Filter size: ");
+    writeMetric(*context, driver, ACM_METRIC_MAX_SIZE_FORMAT, "   Format size: ");
 
     HACMDRIVER opened = nullptr;
-    if (acmDriverOpen(&opened, driver, 0) == MMSYSERR_NOERROR) {
+    if (acm.acmDriverOpen(&opened, driver, 0) == MMSYSERR_NOERROR) {
         ACMFORMATTAGDETAILSA tag;
         std::memset(&tag, 0, sizeof tag);
         tag.cbStruct = sizeof tag;
-        acmFormatTagEnumA(opened, &tag, onFormatTag, instance, 0);
+        acm.acmFormatTagEnumA(opened, &tag, onFormatTag, instance, 0);
         // Closed again so that repeated reports do not keep every codec loaded
         // with one more open instance each time.
-        acmDriverClose(opened, 0);
+        acm.acmDriverClose(opened, 0);
     }
     out.writeLine(String());
     return TRUE;
@@ -85,15 +91,15 @@ DeviceCaps waveCaps(MMRESULT(WINAPI* query)(UINT_PTR, Caps*, UINT), unsigned ind
 
 }   // namespace
 
-DeviceCaps waveInCaps(unsigned index) { return waveCaps(waveInGetDevCapsA, index); }
+DeviceCaps waveInCaps(unsigned index) { return waveCaps(winmmFunctions().waveInGetDevCapsA, index); }
 
-DeviceCaps waveOutCaps(unsigned index) { return waveCaps(waveOutGetDevCapsA, index); }
+DeviceCaps waveOutCaps(unsigned index) { return waveCaps(winmmFunctions().waveOutGetDevCapsA, index); }
 
 DeviceCaps auxCaps(unsigned index) {
     DeviceCaps result;
     AUXCAPSA caps;
     std::memset(&caps, 0, sizeof caps);
-    result.result = auxGetDevCapsA(index, &caps, sizeof caps);
+    result.result = winmmFunctions().auxGetDevCapsA(index, &caps, sizeof caps);
     if (result.result == MMSYSERR_NOERROR) {
         result.name = productName(caps);
         result.bracketed = caps.wTechnology;
@@ -115,14 +121,27 @@ void writeDeviceBlock(LineWriter& out, const char* heading, unsigned count, Devi
 }
 
 void writeWaveAuxLines(LineWriter& out) {
-    writeDeviceBlock(out, "System wave in devices:", waveInGetNumDevs(), waveInCaps);
-    writeDeviceBlock(out, "System wave out devices:", waveOutGetNumDevs(), waveOutCaps);
-    writeDeviceBlock(out, "System aux devices:", auxGetNumDevs(), auxCaps);
+    // A missing function (no winmm at all) counts as no devices of its kind.
+    const AudioLibraries& f = winmmFunctions();
+    const auto count = [](UINT(WINAPI * getNumDevs)(), bool canQuery) {
+        return getNumDevs && canQuery ? getNumDevs() : 0u;
+    };
+    writeDeviceBlock(out, "System wave in devices:", count(f.waveInGetNumDevs, f.waveInGetDevCapsA != nullptr),
+                     waveInCaps);
+    writeDeviceBlock(out, "System wave out devices:",
+                     count(f.waveOutGetNumDevs, f.waveOutGetDevCapsA != nullptr), waveOutCaps);
+    writeDeviceBlock(out, "System aux devices:", count(f.auxGetNumDevs, f.auxGetDevCapsA != nullptr), auxCaps);
 }
 
-void writeCodecLines(LineWriter& out) {
-    out.writeLine(String());
-    out.writeLine(String("ACM system"));
-    CodecContext context{&out};
-    acmDriverEnum(onDriver, reinterpret_cast<DWORD_PTR>(&context), ACM_DRIVERENUMF_DISABLED);
+void writeCodecLines(LineWriter& out, unsigned firstDriver) {
+    if (firstDriver == 0) {
+        out.writeLine(String());
+        out.writeLine(String("ACM system"));
+    }
+    const AudioLibraries& acm = acmFunctions();
+    if (!acm.acmDriverEnum || !acm.acmDriverDetailsA || !acm.acmMetrics || !acm.acmDriverOpen ||
+        !acm.acmDriverClose || !acm.acmFormatTagEnumA)
+        return;
+    CodecContext context{&out, &acm, 0, firstDriver};
+    acm.acmDriverEnum(onDriver, reinterpret_cast<DWORD_PTR>(&context), ACM_DRIVERENUMF_DISABLED);
 }

@@ -28,4 +28,7 @@ void writeDeviceBlock(LineWriter& out, const char* heading, unsigned count, Devi
 
 void writeWaveAuxLines(LineWriter& out);
 
-void writeCodecLines(LineWriter& out);
+// The empty line, "ACM system" and every codec driver of the enumeration
+// from firstDriver on, each marked as an item.  firstDriver > 0 goes on after
+// a driver that did not answer in a helper process: no heading then.
+void writeCodecLines(LineWriter& out, unsigned firstDriver = 0);

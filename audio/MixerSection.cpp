@@ -1,5 +1,7 @@
 #include "audio/MixerSection.h"
 
+#include "audio/AudioLibraries.h"
+
 #include <cstring>
 #include <vector>
 
@@ -124,16 +126,26 @@ void listDestinations(LineWriter& out, const MixerCalls& calls, HMIXER mixer, DW
 }   // namespace
 
 const MixerCalls& winmmMixerCalls() {
-    static const MixerCalls calls = {mixerGetNumDevs,        mixerOpen,         mixerClose,
-                                     mixerGetDevCapsA,       mixerGetLineInfoA, mixerGetLineControlsA,
-                                     mixerGetControlDetailsA};
+    static const MixerCalls calls = [] {
+        const AudioLibraries& f = winmmFunctions();
+        MixerCalls c = {f.mixerGetNumDevs,   f.mixerOpen,         f.mixerClose,
+                        f.mixerGetDevCapsA,  f.mixerGetLineInfoA, f.mixerGetLineControlsA,
+                        f.mixerGetControlDetailsA};
+        // Without winmm (a damaged system) the section lists no mixers
+        // rather than calling through a null entry.
+        if (!c.open || !c.close || !c.getDevCaps || !c.getLineInfo || !c.getLineControls ||
+            !c.getControlDetails)
+            c.getNumDevs = nullptr;
+        return c;
+    }();
     return calls;
 }
 
-void writeMixerLines(LineWriter& out, const MixerCalls& calls) {
-    out.writeLine(String("System audio mixers"));
-    UINT count = calls.getNumDevs();
-    for (UINT m = 0; m < count; ++m) {
+void writeMixerLines(LineWriter& out, const MixerCalls& calls, unsigned firstMixer) {
+    if (firstMixer == 0) out.writeLine(String("System audio mixers"));
+    const UINT count = calls.getNumDevs ? calls.getNumDevs() : 0;
+    for (UINT m = firstMixer; m < count; ++m) {
+        out.markItem(m);
         String line = String("   Mixer #") + String::decimal(m);
         HMIXER mixer = nullptr;
         MMRESULT opened = calls.open(&mixer, m, 0, 0, 0);

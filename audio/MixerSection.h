@@ -19,6 +19,11 @@ struct MixerCalls {
     MMRESULT(WINAPI* getControlDetails)(HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD);
 };
 
+// winmm's, looked up at first use (audio/AudioLibraries.h).
 const MixerCalls& winmmMixerCalls();
 
-void writeMixerLines(LineWriter& out, const MixerCalls& calls = winmmMixerCalls());
+// The heading, every mixer from firstMixer on (each one marked as an item),
+// and the closing empty line.  firstMixer > 0 goes on after a mixer that did
+// not answer in a helper process: no heading then, the mixers before it are
+// already in the report.
+void writeMixerLines(LineWriter& out, const MixerCalls& calls = winmmMixerCalls(), unsigned firstMixer = 0);

@@ -50,9 +50,14 @@ function(_q8_test_properties)
 endfunction()
 
 function(q8_test)
-  cmake_parse_arguments(T "" "NAME;PREFIX;TIMEOUT;WINE_VERSION" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
+  # MAIN: the library with main(); GoogleTest's own unless the test program
+  # must also serve as the report's probe helper (report_test_main).
+  cmake_parse_arguments(T "" "NAME;PREFIX;TIMEOUT;WINE_VERSION;MAIN" "SOURCES;LIBS;LABELS;ENV;ARGS" ${ARGN})
+  if(NOT T_MAIN)
+    set(T_MAIN gtest_main)
+  endif()
   add_executable(${T_NAME} ${T_SOURCES})
-  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest gtest_main)
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} gtest ${T_MAIN})
   add_test(NAME ${T_NAME} COMMAND ${T_NAME} ${T_ARGS})
   _q8_test_properties(NAME ${T_NAME} PREFIX ${T_PREFIX} TIMEOUT ${T_TIMEOUT}
     WINE_VERSION ${T_WINE_VERSION} LABELS ${T_LABELS} ENV ${T_ENV})

@@ -91,19 +91,6 @@ void lookUp(Fn& slot, HMODULE module, const char* name) {
     slot = module ? procAddress<Fn>(module, name) : nullptr;
 }
 
-HMODULE loadSystemLibrary(const char* name) {
-    char path[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
-    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH) return nullptr;
-    lstrcatA(path, "\\");
-    lstrcatA(path, name);
-    // No "cannot find" box on Windows 9x when the library is missing.
-    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-    HMODULE module = LoadLibraryA(path);
-    SetErrorMode(oldMode);
-    return module;
-}
-
 // The library as the process has it already (shell32 and comctl32 usually
 // are, with the first window), else loaded.  Libraries come from the system
 // folder by full path, never from the current folder, and stay loaded for the
@@ -148,6 +135,19 @@ DynamicCalls& table() {
 }
 
 }   // namespace
+
+HMODULE loadSystemLibrary(const char* name) {
+    char path[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (length == 0 || length + 1 + lstrlenA(name) >= MAX_PATH) return nullptr;
+    lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    // No "cannot find" box on Windows 9x when the library is missing.
+    const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    HMODULE module = LoadLibraryA(path);
+    SetErrorMode(oldMode);
+    return module;
+}
 
 const DynamicCalls& dynamicCalls() { return table(); }
 

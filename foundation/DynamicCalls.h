@@ -52,3 +52,9 @@ DynamicCalls& dynamicCallsForTesting();
 // win98 win2k winxp) lacks; false, and nothing cleared, for any other name.
 // What Q8DIAG_EMULATE_WINDOWS does when the table is filled.
 bool hideCallsMissingOn(DynamicCalls& calls, const char* windows);
+
+// A library of the system folder, loaded by its full path (never found in
+// the current or the program's folder, where anyone may put a file of that
+// name), without the "cannot find" box of Windows 9x.  Null when missing.
+// It stays loaded for the life of the process.
+HMODULE loadSystemLibrary(const char* name);

@@ -20,6 +20,12 @@ public:
         putLine(text, false);
     }
 
+    // Progress, not text: the section starts item `index` of its own list (a
+    // receiver, a mixer, a codec driver).  Writers that pass lines on from a
+    // helper process (report/ProbeHelper.h) use it to name the item that did
+    // not answer and to go on after it; the others ignore it.
+    virtual void markItem(unsigned index) { (void)index; }
+
 protected:
     virtual void putLine(const String& text, bool summary) = 0;
 };

@@ -106,18 +106,26 @@ String fullPathOf(const String& path) {
     return String(buffer, length);
 }
 
+PluginCheck* installedCheck = nullptr;
+
 // Appends " ZQT error" and/or the plug-in's identity to line.  The file is
 // held open, without write sharing, from the export check until the library
-// is mapped, so what is loaded is what was checked.
+// is mapped (here or in the helper process), so what is loaded is what was
+// checked.
 void probePlugin(const String& path, String& line) {
     const String fullPath = fullPathOf(path);
     FileStream file(fullPath, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL);
     if (!file.isOpen()) return;
     FileByteSource source(file);
     if (findPeExport(source, "zqtPluginInit") != PeExportLookup::exported) return;
+    line += installedCheck ? installedCheck->check(fullPath) : checkPluginInProcess(fullPath);
+}
 
+}   // namespace
+
+String checkPluginInProcess(const String& fullPath) {
     PluginNameBuffer nameBuffer;
-    if (nameBuffer.bytes() == nullptr) return;
+    if (nameBuffer.bytes() == nullptr) return String();
     PluginCall call;
     call.path = fullPath.c_str();
     call.module = nullptr;
@@ -134,11 +142,15 @@ void probePlugin(const String& path, String& line) {
         identity = String(" \"") + String(call.name, length) + "\" ";
         if (call.answeredText != 0) identity += String("<") + String::decimal(call.answeredText) + ">";
     }
-    if (!clean) line += " ZQT error";
-    if (!identity.isEmpty()) line += String(" ") + identity;
+    String suffix;
+    if (!clean) suffix += " ZQT error";
+    if (!identity.isEmpty()) suffix += String(" ") + identity;
+    return suffix;
 }
 
-}   // namespace
+ScopedPluginCheck::ScopedPluginCheck(PluginCheck& check) : previous_(installedCheck) { installedCheck = &check; }
+
+ScopedPluginCheck::~ScopedPluginCheck() { installedCheck = previous_; }
 
 PeExportLookup pluginExportLookup(const String& path) {
     FileStream file(path, GENERIC_READ, OPEN_EXISTING, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -203,7 +203,10 @@ public:
     }
 
     void run() {
-        detail(String("Looking for ") + model_ + " receivers:");
+        // Going on after a receiver that hung: the lines up to the count are
+        // in the report already.
+        const bool resumed = settings_.firstReceiver > 1;
+        if (!resumed) detail(String("Looking for ") + model_ + " receivers:");
         bool loaded = false;
         if (!library_.load(path_, &loaded)) return exceptionLine();
         if (!loaded) return summary(String("   Unable to load ") + path_);
@@ -217,20 +220,25 @@ public:
 
         int count = 0;
         if (!library_.call(GetRadioList, &count, 0, 0)) return exceptionLine();
-        if (count == 0) return summary(String("   No ") + model_ + " receivers found");
-        summary(String("   ") + String::decimal(count) + " " + model_ + " receiver(s) found");
+        if (count == 0) {
+            if (!resumed) summary(String("   No ") + model_ + " receivers found");
+            return;
+        }
+        if (!resumed) summary(String("   ") + String::decimal(count) + " " + model_ + " receiver(s) found");
 
         int probed = count;
         if (count < 0) {
-            summary(String("   Invalid receiver count from ") + file_ + ", no receiver probed");
+            if (!resumed) summary(String("   Invalid receiver count from ") + file_ + ", no receiver probed");
             return;
         }
         if (count > settings_.maxReceivers) {
             probed = settings_.maxReceivers;
-            summary(String("   Only the first ") + String::decimal(probed) + " receivers are probed");
+            if (!resumed)
+                summary(String("   Only the first ") + String::decimal(probed) + " receivers are probed");
         }
         buffers_.reset(new ReceiverBuffers);
-        for (int i = 1; i <= probed; ++i) {
+        for (int i = settings_.firstReceiver < 1 ? 1 : settings_.firstReceiver; i <= probed; ++i) {
+            out_.markItem(unsigned(i));
             if (!probeReceiver(i)) {
                 exceptionLine();
                 break;
@@ -338,13 +346,18 @@ void probeReceivers(LineWriter& out, const String& libraryPath) {
     probeReceivers(out, libraryPath, ReceiverProbeSettings());
 }
 
-void searchForReceivers(LineWriter& out, const TextList& systemFiles) {
+void searchForReceivers(LineWriter& out, const TextList& systemFiles,
+                        const std::function<void(const String&)>& probe) {
     out.writeLine("", false);
     out.writeLine("Searching for receivers:", false);
     for (unsigned i = 0; i < systemFiles.count(); ++i) {
         const String path = systemFiles.get(i);
         // Case-sensitive on purpose: the list holds upper-case paths, so a
         // library whose name is written in lower case on disk still matches.
-        if (path.length() >= 7 && path.substring(path.length() - 7) == "API.DLL") probeReceivers(out, path);
+        if (path.length() < 7 || path.substring(path.length() - 7) != "API.DLL") continue;
+        if (probe)
+            probe(path);
+        else
+            probeReceivers(out, path);
     }
 }

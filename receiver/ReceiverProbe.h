@@ -7,6 +7,8 @@
 
 #include "foundation/String.h"
 
+#include <functional>
+
 class LineWriter;
 class TextList;
 
@@ -18,6 +20,10 @@ struct ReceiverProbeSettings {
     // so a broken driver that reports billions must not keep the report busy
     // for hours; no PC has more of these receivers attached than this.
     int maxReceivers = 16;
+    // The receiver to start with.  Above 1 the probe goes on after a receiver
+    // that did not answer in a helper process: the library's heading and
+    // count lines are already in the report and are not written again.
+    int firstReceiver = 1;
 };
 
 // libraryPath: the library's full path (a "System files found:" entry ending
@@ -27,5 +33,8 @@ void probeReceivers(LineWriter& out, const String& libraryPath, const ReceiverPr
 
 // The report's receiver search: the heading "Searching for receivers:" and a
 // probe of every entry of systemFiles (the "System files found:" list) whose
-// last seven characters are exactly "API.DLL".
-void searchForReceivers(LineWriter& out, const TextList& systemFiles);
+// last seven characters are exactly "API.DLL".  Each library goes to
+// `probe` when given (the report driver's, which probes in a helper process),
+// else to probeReceivers in this process.
+void searchForReceivers(LineWriter& out, const TextList& systemFiles,
+                        const std::function<void(const String&)>& probe = {});

@@ -12,6 +12,7 @@
 #include "inventory/SystemSection.h"
 #include "receiver/ReceiverProbe.h"
 #include "report/GenerateReport.h"
+#include "report/ProbeHelper.h"
 #include "report/ReportDocument.h"
 
 #include <shlobj.h>
@@ -75,8 +76,15 @@ void writeSections(ReportDocument& document) {
     // Step 2: an empty view and empty lists; the log file keeps growing.
     if (ReportView* view = document.view()) view->clearView();
     document.clearReport();
+    // Plug-ins, receiver libraries and audio drivers are called in helper
+    // processes, so that one that hangs or crashes costs a line, not the
+    // report.  The sections write through the helpers' writer, which passes
+    // every line on to the document (a plug-in's "did not answer" line
+    // follows the line of its file).
+    ProbeHelpers probes(document, probesInProcessRequested() ? String() : ProbeHelpers::imagePath());
+    ScopedPluginCheck pluginCheck(probes);
     // From here on the sections see the document only as their LineWriter.
-    LineWriter& out = document;
+    LineWriter& out = probes;
     const String& registryPath = document.pluginRegistryPath();
     const String& variablePath = document.pluginVariablePath();
 
@@ -93,7 +101,7 @@ void writeSections(ReportDocument& document) {
 
     // Step 13: mixers with their lines and controls.
     out.writeHeading("System mixers:");
-    writeMixerLines(out);
+    probes.writeMixers();
 
     // Step 14: the sound-card configuration file of every receiver folder in
     // the user's documents, then in the two plug-in folders.
@@ -102,11 +110,14 @@ void writeSections(ReportDocument& document) {
     // Step 15: empty line, wave and aux devices, then the receiver probe for
     // every system file ending in "API.DLL" (receiver).
     out.writeLine("");
-    writeWaveAuxLines(out);
-    searchForReceivers(out, systemFiles);
+    probes.writeWaveAux();
+    searchForReceivers(out, systemFiles, [&](const String& library) { probes.probeReceiverLibrary(library); });
 
     // Step 16: audio codecs (the section writes its own empty line and heading).
-    writeCodecLines(out);
+    probes.writeCodecs();
+
+    // A plug-in helper that died after its last answer still gets its line.
+    probes.finish();
 }
 
 }   // namespace

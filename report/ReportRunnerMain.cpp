@@ -13,6 +13,7 @@
 #include "foundation/Win32.h"
 
 #include "report/GenerateReport.h"
+#include "report/ProbeHelperMain.h"
 #include "report/ReportDocument.h"
 
 #include <cstring>
@@ -28,6 +29,8 @@ void put(HANDLE out, const String& text) {
 }   // namespace
 
 int main(int argc, char** argv) {
+    // The report starts this program again as its probe helper.
+    if (startedAsProbeHelper()) runProbeHelper();
     const char* mode = argc > 1 ? argv[1] : "";
     const bool lists = std::strcmp(mode, "lists") == 0;
     const bool interactive = lists || std::strcmp(mode, "interactive") == 0;

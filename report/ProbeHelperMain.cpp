@@ -1,0 +1,183 @@
+#include "report/ProbeHelperMain.h"
+
+#include "audio/DeviceSections.h"
+#include "audio/MixerSection.h"
+#include "foundation/LineWriter.h"
+#include "foundation/PipeRecord.h"
+#include "foundation/SystemQueries.h"
+#include "foundation/Win32.h"
+#include "receiver/FileDescription.h"
+#include "receiver/ReceiverProbe.h"
+
+#include <cstring>
+#include <exception>
+#include <string>
+
+const char* const probeHelperArgument = "--q8diag-probe-helper";
+
+namespace {
+
+HANDLE requests = nullptr;
+HANDLE replies = nullptr;
+
+[[noreturn]] void endHere(UINT code) {
+    // TerminateProcess, not ExitProcess: no DLL_PROCESS_DETACH for the
+    // libraries loaded here, where a plug-in could hang or fault again.
+    TerminateProcess(GetCurrentProcess(), code);
+    for (;;) Sleep(INFINITE);
+}
+
+void sendBytes(const char* bytes, DWORD count) {
+    while (count > 0) {
+        DWORD written = 0;
+        // The program is gone or stopped listening: nobody wants the rest.
+        if (!WriteFile(replies, bytes, count, &written, nullptr) || written == 0) endHere(0);
+        bytes += written;
+        count -= written;
+    }
+}
+
+void send(char kind, const String& payload) {
+    const std::string record = encodeRecord(kind, payload);
+    sendBytes(record.data(), DWORD(record.size()));
+}
+
+// The lines of a section, to the program as they come.
+class PipeLineWriter : public LineWriter {
+public:
+    void markItem(unsigned index) override { send('I', String::decimal(index)); }
+
+protected:
+    void putLine(const String& text, bool summary) override {
+        send('L', String(summary ? "1" : "0") + text);
+    }
+};
+
+// Runs on the thread that faulted, possibly with the heap broken: no
+// allocation, only the stack, wsprintfA and WriteFile.  The module is named
+// by its file name alone, which holds no character the record escapes.
+LONG WINAPI reportFault(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    char module[MAX_PATH + 1] = "an unknown module";
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(record->ExceptionAddress, &region, sizeof region) != 0 && region.AllocationBase &&
+        GetModuleFileNameA(static_cast<HMODULE>(region.AllocationBase), module, MAX_PATH) > 0) {
+        module[MAX_PATH] = 0;
+        const char* name = module;
+        for (const char* c = module; *c; ++c)
+            if (*c == '\\' || *c == '/') name = c + 1;
+        if (name != module) std::memmove(module, name, lstrlenA(name) + 1);
+    }
+    char line[MAX_PATH + 96];
+    const int length = wsprintfA(line, "Fexception %08lx at %08lx in %s\n", record->ExceptionCode,
+                                 (unsigned long)(uintptr_t)record->ExceptionAddress, module);
+    for (int i = 1; i < length - 1; ++i)
+        if (line[i] == '\n' || line[i] == '\r') line[i] = ' ';
+    sendBytes(line, DWORD(length));
+    endHere(record->ExceptionCode);
+}
+
+// A copy of a standard handle that programs started from here do not inherit
+// (a plug-in starting one must not keep our pipes open), the original closed.
+HANDLE privateCopy(DWORD which) {
+    HANDLE original = GetStdHandle(which);
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), original, GetCurrentProcess(), &copy, 0, FALSE,
+                         DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE))
+        return original;
+    SetStdHandle(which, nullptr);
+    return copy;
+}
+
+// The text after the program's own name on its command line: after the
+// quoted or unquoted first token and the blanks that follow it.
+const char* argumentsOf(const char* commandLine) {
+    const char* c = commandLine;
+    if (*c == '"') {
+        ++c;
+        while (*c && *c != '"') ++c;
+        if (*c == '"') ++c;
+    } else {
+        while (*c && *c != ' ' && *c != '\t') ++c;
+    }
+    while (*c == ' ' || *c == '\t') ++c;
+    return c;
+}
+
+unsigned firstItemOf(const String& payload) {
+    const int32_t first = String::parseInteger(payload.c_str());
+    return first > 0 ? unsigned(first) : 0u;
+}
+
+void serve(char kind, const String& payload, PipeLineWriter& out) {
+    switch (kind) {
+    case 'P':
+        send('A', checkPluginInProcess(payload));
+        return;
+    case 'R': {
+        const int bar = payload.find("|");
+        if (bar < 0) break;
+        ReceiverProbeSettings settings;
+        settings.firstReceiver = int(firstItemOf(payload.substring(0, size_t(bar))));
+        probeReceivers(out, payload.substring(size_t(bar) + 1), settings);
+        break;
+    }
+    case 'M':
+        writeMixerLines(out, winmmMixerCalls(), firstItemOf(payload));
+        break;
+    case 'W':
+        writeWaveAuxLines(out);
+        break;
+    case 'C':
+        writeCodecLines(out, firstItemOf(payload));
+        break;
+    default:
+        break;   // not a request of this version: done, with nothing
+    }
+    send('D', String());
+}
+
+}   // namespace
+
+bool startedAsProbeHelper() {
+    const char* arguments = argumentsOf(GetCommandLineA());
+    const size_t n = std::strlen(probeHelperArgument);
+    if (std::strncmp(arguments, probeHelperArgument, n) != 0) return false;
+    for (const char* rest = arguments + n; *rest; ++rest)
+        if (*rest != ' ' && *rest != '\t') return false;
+    return true;
+}
+
+void runProbeHelper() {
+    // No message boxes: not for a missing drive or library, and not the
+    // system's "has stopped working" box for a fault, which would hold the
+    // helper open until its time is up instead of reporting at once.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    removeCurrentDirectoryFromDllSearch();
+    requests = privateCopy(STD_INPUT_HANDLE);
+    replies = privateCopy(STD_OUTPUT_HANDLE);
+    SetUnhandledExceptionFilter(reportFault);
+
+    PipeLineWriter out;
+    send('H', String());
+    std::string pending;
+    char buffer[4096];
+    for (;;) {
+        char kind = 0;
+        String payload;
+        while (takeRecord(pending, kind, payload)) {
+            try {
+                serve(kind, payload, out);
+            } catch (const std::exception& e) {
+                send('F', String("error: ") + e.what());
+                endHere(3);
+            } catch (...) {
+                send('F', String("unexpected error"));
+                endHere(3);
+            }
+        }
+        DWORD got = 0;
+        if (!ReadFile(requests, buffer, sizeof buffer, &got, nullptr) || got == 0) endHere(0);
+        pending.append(buffer, got);
+    }
+}
