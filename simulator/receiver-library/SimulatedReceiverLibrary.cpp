@@ -2,8 +2,9 @@
 // DLL so that the diagnostic tool can be run, shown and tested on a PC without
 // ZN-Q8 hardware.  It simulates a bus with a configurable number of receivers,
 // each with 64 controller registers, a 256-byte EEPROM calibration table and a
-// device name.  Every behaviour a test needs (failures, lock bits, faults) is
-// chosen with Q8SIM_* environment variables; simulator/README.md lists them.
+// device name.  Every behaviour a test needs (failures, lock bits, faults,
+// hangs) is chosen with Q8SIM_* environment variables; simulator/README.md
+// lists them.
 //
 // The settings are read with GetEnvironmentVariableA, not getenv: msvcrt keeps
 // its own copy of the environment taken when the process started, so a test
@@ -23,6 +24,14 @@ namespace {
 const int kMaxReceivers = 256;        // receivers beyond this cannot be opened
 const int kHandleBase = 0x51380000;   // handle = base + receiver index
 const int kDefaultLock = 3;           // PLL and IF2 locked
+const int kNoReceiver = -1;           // passed by exports that take no receiver
+
+// Q8SIM_FAULT and Q8SIM_HANG name an export, "Export" (for every receiver) or
+// "Export:N" (for receiver N only).
+struct ExportChoice {
+    char exportName[64] = {};
+    int receiver = 0;   // 0: any receiver
+};
 
 struct Settings {
     int count = 1;
@@ -34,8 +43,8 @@ struct Settings {
     bool pathFail[kMaxReceivers + 1] = {};
     bool pathUnterminated[kMaxReceivers + 1] = {};
     int lock[kMaxReceivers + 1] = {};
-    char faultExport[64] = {};
-    int faultReceiver = 0;   // 0: any receiver
+    ExportChoice fault;
+    ExportChoice hang;
     bool eepromRandom = false;
     uint32_t eepromSeed = 0;
     char logPath[MAX_PATH] = {};
@@ -61,6 +70,21 @@ bool readVariable(const char* name, char* buffer, DWORD size) {
         buffer[0] = 0;
         return false;
     }
+    return true;
+}
+
+// "Export" or "Export:N".  Also read in DllMain under the loader lock, so
+// only kernel32 and plain string code here.
+bool readExportChoice(const char* name, ExportChoice& choice) {
+    choice = ExportChoice();
+    char text[64];
+    if (!readVariable(name, text, sizeof text)) return false;
+    char* colon = strchr(text, ':');
+    if (colon) {
+        *colon = 0;
+        choice.receiver = atoi(colon + 1);
+    }
+    lstrcpynA(choice.exportName, text, sizeof choice.exportName);
     return true;
 }
 
@@ -115,14 +139,8 @@ void readSettings() {
             while (*p == ',' || *p == ' ') ++p;
         }
     }
-    if (readVariable("Q8SIM_FAULT", text, sizeof text)) {
-        char* colon = strchr(text, ':');
-        if (colon) {
-            *colon = 0;
-            settings.faultReceiver = atoi(colon + 1);
-        }
-        lstrcpynA(settings.faultExport, text, sizeof settings.faultExport);
-    }
+    readExportChoice("Q8SIM_FAULT", settings.fault);
+    readExportChoice("Q8SIM_HANG", settings.hang);
     if (readVariable("Q8SIM_EEPROM_SEED", text, sizeof text)) {
         settings.eepromRandom = true;
         settings.eepromSeed = (uint32_t)strtoul(text, nullptr, 0);
@@ -135,7 +153,7 @@ void ensureSettings() {
     if (!settingsRead) readSettings();
 }
 
-// --- call log and faults --------------------------------------------------
+// --- call log, faults and hangs ------------------------------------------
 
 // One line per call, appended and closed at once so a test can read the log
 // while the library stays loaded.
@@ -158,15 +176,32 @@ void logCall(const char* format, ...) {
     CloseHandle(file);
 }
 
-// A genuine access violation (a write to an unmapped page), not a
+bool isChosen(const ExportChoice& choice, const char* exportName, int receiver) {
+    if (lstrcmpiA(choice.exportName, exportName) != 0) return false;
+    return choice.receiver == 0 || choice.receiver == receiver;
+}
+
+// Called first thing in every export, with the receiver index (0 for a
+// handle that names no open receiver).
+//
+// A hang blocks the calling thread for good, as a driver stuck in a device
+// call would; the log line comes first so that a test can tell where.  An
+// export without a receiver (kNoReceiver) hangs whatever N the setting names.
+//
+// A fault is a genuine access violation (a write to an unmapped page), not a
 // RaiseException: the caller's guard must cope with a real fault.  The
 // volatile pointer keeps the compiler from turning the write into a trap.
-void faultIfChosen(const char* exportName, int receiver) {
-    if (lstrcmpiA(settings.faultExport, exportName) != 0) return;
-    if (settings.faultReceiver != 0 && settings.faultReceiver != receiver) return;
-    logCall("%s: access violation", exportName);
-    volatile int* volatile target = reinterpret_cast<int*>(0x10);
-    *target = 1;
+// "Export:N" never faults an export without a receiver.
+void misbehaveIfChosen(const char* exportName, int receiver) {
+    if (isChosen(settings.hang, exportName, receiver == kNoReceiver ? settings.hang.receiver : receiver)) {
+        logCall("%s: hang", exportName);
+        Sleep(INFINITE);
+    }
+    if (isChosen(settings.fault, exportName, receiver)) {
+        logCall("%s: access violation", exportName);
+        volatile int* volatile target = reinterpret_cast<int*>(0x10);
+        *target = 1;
+    }
 }
 
 // --- simulated receiver contents ------------------------------------------
@@ -320,7 +355,7 @@ extern "C" {
 
 int __stdcall Q8GetRadioList(void* buffer, int size) {
     readSettings();
-    faultIfChosen("Q8GetRadioList", 0);
+    misbehaveIfChosen("Q8GetRadioList", kNoReceiver);
     // With a buffer the caller would get one 32-bit index per receiver.
     if (buffer && size > 0) {
         int* out = static_cast<int*>(buffer);
@@ -332,7 +367,7 @@ int __stdcall Q8GetRadioList(void* buffer, int size) {
 
 int __stdcall OpenRadioDevice(int index) {
     ensureSettings();
-    faultIfChosen("OpenRadioDevice", index);
+    misbehaveIfChosen("OpenRadioDevice", index);
     int handle = 0;
     if (index >= 1 && index <= kMaxReceivers && index <= settings.count && !settings.openFail[index]) {
         receivers[index] = Receiver();
@@ -346,7 +381,7 @@ int __stdcall OpenRadioDevice(int index) {
 int __stdcall CloseRadioDevice(int handle) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("CloseRadioDevice", index);
+    misbehaveIfChosen("CloseRadioDevice", index);
     if (index) receivers[index] = Receiver();
     logCall("CloseRadioDevice(#%d) = %d", index, index ? 1 : 0);
     return index ? 1 : 0;
@@ -355,7 +390,7 @@ int __stdcall CloseRadioDevice(int handle) {
 int __stdcall SetPower(int handle, int on) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("SetPower", index);
+    misbehaveIfChosen("SetPower", index);
     int ok = 0;
     if (index) {
         if (on && settings.powerFail[index]) {
@@ -373,7 +408,7 @@ int __stdcall SetPower(int handle, int on) {
 int __stdcall SetFrequency(int handle, int frequency) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("SetFrequency", index);
+    misbehaveIfChosen("SetFrequency", index);
     int ok = 0;
     if (index && !settings.tuneFail[index] && frequency > 0 && frequency <= 30000000) {
         receivers[index].frequency = (uint32_t)frequency;
@@ -387,7 +422,7 @@ int __stdcall SetFrequency(int handle, int frequency) {
 int __stdcall Q8GetDebug(int handle, unsigned char* buffer) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("Q8GetDebug", index);
+    misbehaveIfChosen("Q8GetDebug", index);
     int ok = 0;
     if (index && buffer && !settings.debugFail[index]) {
         fillRegisters(index, buffer);
@@ -400,7 +435,7 @@ int __stdcall Q8GetDebug(int handle, unsigned char* buffer) {
 int __stdcall Q8GetEEP(int handle, unsigned char* buffer) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("Q8GetEEP", index);
+    misbehaveIfChosen("Q8GetEEP", index);
     int ok = 0;
     if (index && buffer && !settings.eepromFail[index]) {
         fillEeprom(index, buffer);
@@ -413,7 +448,7 @@ int __stdcall Q8GetEEP(int handle, unsigned char* buffer) {
 int __stdcall Q8GetPath(int handle, char* buffer, int size) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("Q8GetPath", index);
+    misbehaveIfChosen("Q8GetPath", index);
     int ok = 0;
     if (index && buffer && size > 0 && !settings.pathFail[index]) {
         if (settings.pathUnterminated[index]) {
@@ -437,7 +472,7 @@ int __stdcall Q8GetPath(int handle, char* buffer, int size) {
 int __stdcall Q8GetInfo(int handle, int* info) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("Q8GetInfo", index);
+    misbehaveIfChosen("Q8GetInfo", index);
     if (!index || !info) return 0;
     uint8_t reg[64];
     fillRegisters(index, reg);
@@ -452,7 +487,7 @@ int __stdcall Q8GetInfo(int handle, int* info) {
 int __stdcall Q8GetInternalRSSI(int handle) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("Q8GetInternalRSSI", index);
+    misbehaveIfChosen("Q8GetInternalRSSI", index);
     int rssi = index ? rssiOf(index) : 0;
     logCall("Q8GetInternalRSSI(#%d) = %d", index, rssi);
     return rssi;
@@ -461,7 +496,7 @@ int __stdcall Q8GetInternalRSSI(int handle) {
 int __stdcall Q8GetLock(int handle) {
     ensureSettings();
     int index = indexFromHandle(handle);
-    faultIfChosen("Q8GetLock", index);
+    misbehaveIfChosen("Q8GetLock", index);
     int lock = index ? lockBits(index) : 0;
     logCall("Q8GetLock(#%d) = %d", index, lock);
     return lock;
@@ -469,12 +504,15 @@ int __stdcall Q8GetLock(int handle) {
 
 BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
-        // Only kernel32 calls here: the loader lock is held.
-        char text[64];
-        if (readVariable("Q8SIM_FAULT", text, sizeof text) && lstrcmpiA(text, "DllMain") == 0) {
-            volatile int* volatile target = reinterpret_cast<int*>(0x10);
-            *target = 1;
-        }
+        // Only kernel32 calls and plain string code here: the loader lock is
+        // held.  A hang here keeps the host's LoadLibrary from ever
+        // returning, and blocks every other thread of the host that loads a
+        // library or starts or ends a thread.  Only the two choices are read:
+        // the first export call reads all settings afresh, and with no log
+        // path known yet nothing is logged.
+        readExportChoice("Q8SIM_FAULT", settings.fault);
+        readExportChoice("Q8SIM_HANG", settings.hang);
+        misbehaveIfChosen("DllMain", kNoReceiver);
     }
     return TRUE;
 }
