@@ -81,7 +81,7 @@ void writeSections(ReportDocument& document) {
     // report.  The sections write through the helpers' writer, which passes
     // every line on to the document (a plug-in's "did not answer" line
     // follows the line of its file).
-    ProbeHelpers probes(document, probesInProcessRequested() ? String() : ProbeHelpers::imagePath());
+    ProbeHelpers probes(document, probeHelperImageForReport());
     ScopedPluginCheck pluginCheck(probes);
     // From here on the sections see the document only as their LineWriter.
     LineWriter& out = probes;

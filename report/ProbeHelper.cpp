@@ -123,7 +123,6 @@ bool ProbeHelpers::startSession(Session& session) {
 
 String ProbeHelpers::check(const String& fullPath) {
     if (unavailable_) return checkPluginInProcess(fullPath);
-    String firstWhy;
     for (int attempt = 0; attempt < 2; ++attempt) {
         // A helper can die between two checks: a plug-in's own thread that
         // faults later, a heap it spoiled that fails on the next allocation.
@@ -148,10 +147,6 @@ String ProbeHelpers::check(const String& fullPath) {
                 if (got == Session::Got::record) {
                     if (kind != 'A') continue;
                     lastPlugin_ = fullPath;
-                    if (!firstWhy.isEmpty())
-                        notes_.emplace_back(String("   The probe process ended while checking ") + fullPath +
-                                                " (" + firstWhy + "); it was checked again in a new one",
-                                            false);
                     return payload;
                 }
                 if (got == Session::Got::timedOut) {
@@ -167,9 +162,12 @@ String ProbeHelpers::check(const String& fullPath) {
         const String why = plugins_->why();
         plugins_.reset();
         // Once more in a fresh helper: the helper may have died of an
-        // earlier plug-in's doing, and this one deserves its own answer.
+        // earlier plug-in's doing (a thread it left behind, a heap it
+        // spoiled), and this one deserves its own answer.
         if (attempt == 0) {
-            firstWhy = why;
+            notes_.emplace_back(String("   The probe process ended while checking ") + fullPath + " (" + why +
+                                    "); it is checked again in a new one",
+                                false);
             continue;
         }
         notes_.emplace_back(String("   ") + fullPath + " ended the probe process (" + why + ")", false);
@@ -369,8 +367,11 @@ String ProbeHelpers::imagePath() {
     return String(path, length);
 }
 
-bool probesInProcessRequested() {
-    char value[8] = "";
-    const DWORD n = GetEnvironmentVariableA("Q8DIAG_PROBES_IN_PROCESS", value, sizeof value);
-    return n == 1 && value[0] == '1';
+String probeHelperImageForReport() {
+    char value[MAX_PATH + 1] = "";
+    DWORD n = GetEnvironmentVariableA("Q8DIAG_PROBES_IN_PROCESS", value, sizeof value);
+    if (n == 1 && value[0] == '1') return String();
+    n = GetEnvironmentVariableA("Q8DIAG_PROBE_HELPER_IMAGE", value, sizeof value);
+    if (n > 0 && n < sizeof value) return String(value, n);
+    return ProbeHelpers::imagePath();
 }

@@ -98,6 +98,9 @@ private:
     std::vector<std::pair<String, bool>> notes_;
 };
 
-// True when the environment asks for the in-process report
-// (Q8DIAG_PROBES_IN_PROCESS=1; set only by the benchmark and tests).
-bool probesInProcessRequested();
+// The helper image a report uses: imagePath(), unless the environment says
+// otherwise, which only the benchmark and tests do:
+//   Q8DIAG_PROBES_IN_PROCESS=1        "" (everything in this process)
+//   Q8DIAG_PROBE_HELPER_IMAGE=path    that image (one that cannot start
+//                                     shows the in-process fallback)
+String probeHelperImageForReport();

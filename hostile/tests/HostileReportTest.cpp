@@ -26,6 +26,9 @@
 namespace {
 
 const char* const pluginFolder = "C:\\hostile-plugins";
+// Where audio codec drivers are registered, and the hanging fixture's entry.
+const char* const codecDriversKey = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Drivers32";
+const char* const hangingCodecValue = "msacm.q8hang";
 
 std::vector<std::string> cleanHeadings;
 std::vector<std::string> cleanLines;
@@ -153,9 +156,14 @@ protected:
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                       "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brelvanx Q8 hostile");
         SetEnvironmentVariableA("ZQT_PLUGIN_PATH", nullptr);
-        for (const char* name :
-             {"Q8SIM_RECEIVERS", "Q8SIM_FAULT", "Q8SIM_PATH_UNTERMINATED", "Q8SIM_EEPROM_SEED"})
+        for (const char* name : {"Q8SIM_RECEIVERS", "Q8SIM_FAULT", "Q8SIM_HANG", "Q8SIM_PATH_UNTERMINATED",
+                                  "Q8SIM_EEPROM_SEED", "Q8DIAG_PROBES_IN_PROCESS", "Q8DIAG_PROBE_HELPER_IMAGE"})
             SetEnvironmentVariableA(name, nullptr);
+        HKEY drivers = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, codecDriversKey, 0, KEY_ALL_ACCESS, &drivers) == ERROR_SUCCESS) {
+            RegDeleteValueA(drivers, hangingCodecValue);
+            RegCloseKey(drivers);
+        }
         deleteTree(pluginFolder);
         deleteTree(documentsFolder() + "\\Brelvanx");
         DeleteFileA((systemDirectory() + "\\ZNQ8API.DLL").c_str());
@@ -538,6 +546,189 @@ std::vector<std::string> filesBesideStartupFile() {
     FindClose(find);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+// Lines that contain `part`.
+std::vector<std::string> linesContaining(const std::vector<std::string>& lines, const std::string& part) {
+    std::vector<std::string> found;
+    for (const std::string& line : lines)
+        if (line.find(part) != std::string::npos) found.push_back(line);
+    return found;
+}
+
+// Report lines with every run of digits replaced by '#': what differs
+// between two runs on the same installation is the clock, free memory and
+// disk space, never words.
+std::vector<std::string> withoutDigits(const std::vector<std::string>& lines) {
+    std::vector<std::string> masked;
+    for (const std::string& line : lines) {
+        std::string m;
+        for (char c : line) {
+            const bool digit = c >= '0' && c <= '9';
+            if (!digit)
+                m += c;
+            else if (m.empty() || m.back() != '#')
+                m += '#';
+        }
+        masked.push_back(m);
+    }
+    return masked;
+}
+
+// Plug-ins that never return or take their process down.  Each costs its own
+// line and no other plug-in loses its answer, even the one being checked
+// when a thread left behind by an earlier plug-in faults.
+TEST_F(HostileReport, PluginsThatHangOrKillTheirProcess) {
+    usePluginFolder();
+    const std::string source = programDirectory() + "\\hostile\\";
+    const std::string folder = std::string(pluginFolder) + "\\";
+    for (const char* name : {"hostile_plain.dll", "hostile_loop_attach.dll", "hostile_sleep_init.dll",
+                             "hostile_heap_corruption.dll", "hostile_late_fault.dll", "hostile_overflow.dll"})
+        ASSERT_TRUE(CopyFileA((source + name).c_str(), (folder + name).c_str(), FALSE)) << name;
+
+    const ReportRun run = runReports();
+    expectComplete(run);
+
+    struct Row {
+        const char* file;
+        std::string ending;   // "" = only that the line is there
+        bool hangs;
+    };
+    const std::vector<Row> rows = {
+        {"hostile_plain.dll", "  \"Plain Hostile Fixture\" ", false},
+        {"hostile_overflow.dll", "  \"" + std::string(1024, 'O') + "\" ", false},
+        {"hostile_late_fault.dll", "  \"Late Fault\" ", false},
+        {"hostile_loop_attach.dll", " ZQT error", true},
+        {"hostile_sleep_init.dll", " ZQT error", true},
+        // Whether a spoiled heap kills the process, and when, is up to the heap.
+        {"hostile_heap_corruption.dll", "", false},
+    };
+    for (const auto* lines : {&run.lists, &run.silent}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.file) + (lines == &run.lists ? " (lists)" : " (silent)"));
+            const std::string line = lineNaming(*lines, row.file);
+            ASSERT_FALSE(line.empty()) << "no line for " << row.file;
+            if (!row.ending.empty()) {
+                ASSERT_GE(line.size(), row.ending.size());
+                EXPECT_EQ(row.ending, line.substr(line.size() - row.ending.size())) << line;
+            }
+            const auto notes = linesContaining(*lines, std::string(row.file) + " did not answer within 5 seconds");
+            EXPECT_EQ(row.hangs ? 1u : 0u, notes.size());
+            if (row.hangs) {
+                // The note follows the file's own line.
+                const auto at = std::find(lines->begin(), lines->end(), line);
+                ASSERT_NE(lines->end(), at);
+                ASSERT_NE(lines->end(), at + 1);
+                EXPECT_EQ(notes[0], *(at + 1));
+                EXPECT_EQ("   " + std::string(pluginFolder) + "\\" + row.file +
+                              " did not answer within 5 seconds; its check was stopped",
+                          notes[0]);
+            }
+        }
+    }
+}
+
+// The receiver library blocks in one of its calls: the receiver (or the
+// library) gets one summary line, the other receivers are probed all the same.
+TEST_F(HostileReport, ReceiverLibraryThatNeverAnswers) {
+    const std::string library = programDirectory() + "\\ZNQ8API.DLL";
+    ASSERT_TRUE(CopyFileA(library.c_str(), (systemDirectory() + "\\ZNQ8API.DLL").c_str(), FALSE));
+    struct Row {
+        const char* hang;
+        const char* receivers;
+        std::vector<std::string> lines;
+        long deviceNames;
+    };
+    const std::string library6 = "   ZNQ8API.DLL did not answer within 6 seconds";
+    const std::vector<Row> rows = {
+        {"OpenRadioDevice",
+         "1",
+         {"   1 Q8 receiver(s) found", "   The Q8 receiver #1 from ZNQ8API.DLL did not answer within 6 seconds"},
+         0},
+        {"Q8GetEEP:2",
+         "3",
+         {"   3 Q8 receiver(s) found", "   Device Name: \\\\.\\ZnQ8Usb0", "EEPROM content",
+          "   The Q8 receiver #2 from ZNQ8API.DLL did not answer within 6 seconds",
+          "   Device Name: \\\\.\\ZnQ8Usb2"},
+         2},
+        {"Q8GetRadioList", "2", {"Looking for Q8 receivers:", library6}, 0},
+        {"DllMain", "1", {"Looking for Q8 receivers:", library6}, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string("Q8SIM_HANG=") + row.hang);
+        SetEnvironmentVariableA("Q8SIM_HANG", row.hang);
+        SetEnvironmentVariableA("Q8SIM_RECEIVERS", row.receivers);
+        const ReportRun run = runReports();
+        SetEnvironmentVariableA("Q8SIM_HANG", nullptr);
+        SetEnvironmentVariableA("Q8SIM_RECEIVERS", nullptr);
+        expectComplete(run);
+        for (const auto* lines : {&run.lists, &run.silent}) {
+            EXPECT_TRUE(containsInOrder(*lines, row.lines));
+            const auto names = std::count_if(lines->begin(), lines->end(), [](const std::string& l) {
+                return l.rfind("   Device Name: ", 0) == 0;
+            });
+            EXPECT_EQ(row.deviceNames, names);
+        }
+    }
+}
+
+// An audio codec driver that never answers its open message.  Wine's codec
+// manager opens every driver while it loads, and the wave mapper loads it,
+// so the other audio sections may stop there too; each says so in its line
+// and the report goes on to its end.
+TEST_F(HostileReport, CodecDriverThatNeverAnswersItsOpenMessage) {
+    ASSERT_TRUE(sectionInBuild("ACM system")) << "the clean report lacks this section";
+    const std::string driver = programDirectory() + "\\hostile\\hostile_hanging_codec.dll";
+    ASSERT_TRUE(pathExists(driver));
+    setRegistryValue(HKEY_LOCAL_MACHINE, codecDriversKey, hangingCodecValue, REG_SZ, driver + '\0');
+    const ReportRun run = runReports();
+    resetInstallation();
+    expectComplete(run);
+    for (const auto* lines : {&run.lists, &run.silent}) {
+        const auto acm = std::find(lines->begin(), lines->end(), "ACM system");
+        ASSERT_NE(lines->end(), acm);
+        const auto late = std::find_if(acm, lines->end(), [](const std::string& l) {
+            return l.rfind("   ", 0) == 0 && l.find(" did not answer within 5 seconds") != std::string::npos;
+        });
+        EXPECT_NE(lines->end(), late) << "no line for the codec driver that did not answer";
+    }
+}
+
+// Where every plug-in, receiver and driver answers, the helper processes
+// change nothing in the report.
+TEST_F(HostileReport, HelperProcessesGiveTheSameReportAsInProcess) {
+    usePluginFolder();
+    const std::string source = programDirectory() + "\\hostile\\hostile_plain.dll";
+    ASSERT_TRUE(CopyFileA(source.c_str(), (std::string(pluginFolder) + "\\hostile_plain.dll").c_str(), FALSE));
+    const std::string library = programDirectory() + "\\ZNQ8API.DLL";
+    ASSERT_TRUE(CopyFileA(library.c_str(), (systemDirectory() + "\\ZNQ8API.DLL").c_str(), FALSE));
+    SetEnvironmentVariableA("Q8SIM_RECEIVERS", "2");
+    const ReportRun helpers = runReports();
+    SetEnvironmentVariableA("Q8DIAG_PROBES_IN_PROCESS", "1");
+    const ReportRun inProcess = runReports();
+    expectComplete(helpers);
+    EXPECT_EQ(withoutDigits(inProcess.silent), withoutDigits(helpers.silent));
+    EXPECT_EQ(withoutDigits(inProcess.lists), withoutDigits(helpers.lists));
+    EXPECT_EQ(inProcess.summaryCount, helpers.summaryCount);
+    EXPECT_TRUE(hasLineContaining(helpers.lists, "  \"Plain Hostile Fixture\" "));
+    EXPECT_TRUE(hasLine(helpers.lists, "   Device Name: \\\\.\\ZnQ8Usb1"));
+}
+
+// No helper can be started: the report runs in process after one line.
+TEST_F(HostileReport, NoHelperProcessMeansInProcessWithOneLine) {
+    usePluginFolder();
+    const std::string source = programDirectory() + "\\hostile\\hostile_plain.dll";
+    ASSERT_TRUE(CopyFileA(source.c_str(), (std::string(pluginFolder) + "\\hostile_plain.dll").c_str(), FALSE));
+    SetEnvironmentVariableA("Q8DIAG_PROBE_HELPER_IMAGE", "C:\\no such folder\\nothing.exe");
+    const ReportRun run = runReports();
+    expectComplete(run);
+    for (const auto* lines : {&run.lists, &run.silent}) {
+        const auto notes = linesContaining(*lines, "The probe helper process could not be started (error ");
+        ASSERT_EQ(1u, notes.size());
+        EXPECT_NE(std::string::npos,
+                  notes[0].find("): plug-ins, receiver libraries and audio drivers are examined inside this program"));
+        EXPECT_TRUE(hasLineContaining(*lines, "  \"Plain Hostile Fixture\" "));
+    }
 }
 
 TEST(HostileRepair, ReadOnlyStartupFile) {
