@@ -81,7 +81,10 @@ void writeSections(ReportDocument& document) {
     // report.  The sections write through the helpers' writer, which passes
     // every line on to the document (a plug-in's "did not answer" line
     // follows the line of its file).
-    ProbeHelpers probes(document, probeHelperImageForReport());
+    const bool inProcess = probesInProcessRequested();
+    const String helperImage = inProcess ? String() : probeHelperImageForReport();
+    ProbeHelpers probes(document, helperImage);
+    if (!inProcess && helperImage.isEmpty()) probes.runInProcessBecause("the program's own file was not found");
     ScopedPluginCheck pluginCheck(probes);
     // From here on the sections see the document only as their LineWriter.
     LineWriter& out = probes;

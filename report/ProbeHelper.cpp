@@ -367,11 +367,15 @@ String ProbeHelpers::imagePath() {
     return String(path, length);
 }
 
+bool probesInProcessRequested() {
+    char value[8] = "";
+    const DWORD n = GetEnvironmentVariableA("Q8DIAG_PROBES_IN_PROCESS", value, sizeof value);
+    return n == 1 && value[0] == '1';
+}
+
 String probeHelperImageForReport() {
     char value[MAX_PATH + 1] = "";
-    DWORD n = GetEnvironmentVariableA("Q8DIAG_PROBES_IN_PROCESS", value, sizeof value);
-    if (n == 1 && value[0] == '1') return String();
-    n = GetEnvironmentVariableA("Q8DIAG_PROBE_HELPER_IMAGE", value, sizeof value);
+    const DWORD n = GetEnvironmentVariableA("Q8DIAG_PROBE_HELPER_IMAGE", value, sizeof value);
     if (n > 0 && n < sizeof value) return String(value, n);
     return ProbeHelpers::imagePath();
 }

@@ -67,6 +67,10 @@ public:
     void writeWaveAux();
     void writeCodecs();
 
+    // No helper will be tried: everything runs here, after one line saying
+    // why (for example that this image's own path could not be found).
+    void runInProcessBecause(const String& why) { noteUnavailable(why); }
+
     // Ends the helpers; notes a plug-in helper that died after its last
     // answer.  Call once the sections are done.
     void finish();
@@ -98,9 +102,11 @@ private:
     std::vector<std::pair<String, bool>> notes_;
 };
 
-// The helper image a report uses: imagePath(), unless the environment says
-// otherwise, which only the benchmark and tests do:
-//   Q8DIAG_PROBES_IN_PROCESS=1        "" (everything in this process)
-//   Q8DIAG_PROBE_HELPER_IMAGE=path    that image (one that cannot start
-//                                     shows the in-process fallback)
+// How the report runs its foreign calls; only the benchmark and tests set
+// the variables:
+//   Q8DIAG_PROBES_IN_PROCESS=1        in this process, without a line
+//   Q8DIAG_PROBE_HELPER_IMAGE=path    helpers of that image (one that cannot
+//                                     start shows the in-process fallback)
+// and otherwise helpers of imagePath().
+bool probesInProcessRequested();
 String probeHelperImageForReport();
