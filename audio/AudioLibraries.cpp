@@ -5,11 +5,6 @@
 
 namespace {
 
-template <typename Fn>
-void lookUp(Fn& slot, HMODULE module, const char* name) {
-    slot = module ? procAddress<Fn>(module, name) : nullptr;
-}
-
 void lookUpWinmm(AudioLibraries& f) {
     HMODULE winmm = loadSystemLibrary("winmm.dll");
     lookUp(f.mixerGetNumDevs, winmm, "mixerGetNumDevs");

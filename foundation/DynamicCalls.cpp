@@ -86,11 +86,6 @@ bool releaseNamed(const char* name, Release& release) {
     return false;
 }
 
-template <typename Fn>
-void lookUp(Fn& slot, HMODULE module, const char* name) {
-    slot = module ? procAddress<Fn>(module, name) : nullptr;
-}
-
 // The library as the process has it already (shell32 and comctl32 usually
 // are, with the first window), else loaded.  Libraries come from the system
 // folder by full path, never from the current folder, and stay loaded for the

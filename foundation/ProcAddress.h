@@ -18,3 +18,10 @@ template <class Fn>
 Fn procAddress(HMODULE module, const char* name) {
     return functionCast<Fn>(GetProcAddress(module, name));
 }
+
+// slot = the module's export `name` as its type; null when there is no
+// module (a library that did not load) or no such export.
+template <class Fn>
+void lookUp(Fn& slot, HMODULE module, const char* name) {
+    slot = module ? procAddress<Fn>(module, name) : nullptr;
+}

@@ -121,15 +121,18 @@ bool ProbeHelpers::startSession(Session& session) {
     return true;
 }
 
+void ProbeHelpers::noteEndedWhileIdle() {
+    const String after = lastPlugin_.isEmpty() ? String("starting") : String("checking ") + lastPlugin_;
+    notes_.emplace_back(String("   The probe process ended after ") + after + " (" + plugins_->why() + ")", false);
+}
+
 String ProbeHelpers::check(const String& fullPath) {
     if (unavailable_) return checkPluginInProcess(fullPath);
     for (int attempt = 0; attempt < 2; ++attempt) {
         // A helper can die between two checks: a plug-in's own thread that
         // faults later, a heap it spoiled that fails on the next allocation.
         if (plugins_ && plugins_->process.hasEnded()) {
-            const String after = lastPlugin_.isEmpty() ? String("starting") : String("checking ") + lastPlugin_;
-            notes_.emplace_back(String("   The probe process ended after ") + after + " (" + plugins_->why() + ")",
-                                false);
+            noteEndedWhileIdle();
             plugins_.reset();
         }
         if (!plugins_) {
@@ -343,9 +346,7 @@ void ProbeHelpers::writeCodecs() {
 void ProbeHelpers::finish() {
     if (plugins_) {
         if (plugins_->process.hasEnded()) {
-            const String after = lastPlugin_.isEmpty() ? String("starting") : String("checking ") + lastPlugin_;
-            notes_.emplace_back(String("   The probe process ended after ") + after + " (" + plugins_->why() + ")",
-                                false);
+            noteEndedWhileIdle();
         } else {
             plugins_->process.finish(1000);
         }

@@ -89,6 +89,8 @@ private:
 
     bool startSession(Session& session);
     void noteUnavailable(const String& why);
+    // The plug-in helper died between two checks (or after the last).
+    void noteEndedWhileIdle();
     void runStream(const Stream& stream);
     Outcome streamOnce(const Stream& stream, unsigned first, int& current, bool& itemWrote, String& why);
     void flushNotes();
