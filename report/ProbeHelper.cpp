@@ -59,17 +59,19 @@ struct ProbeHelpers::Session {
 // One section run in helpers: its request, its time limit and its lines for
 // an item that did not answer.
 struct ProbeHelpers::Stream {
+    Stream(char kind, unsigned long limit) : request(kind), deadline(limit) {}
+
     char request;
-    String path;          // receivers: the library; sent after the first item
-    unsigned firstItem;   // receivers count from 1, the rest from 0
+    String path;              // receivers: the library; sent after the first item
+    unsigned firstItem = 0;   // receivers count from 1, the rest from 0
     unsigned long deadline;
-    bool summary;         // the failure lines are summary lines (receivers)
+    bool summary = false;     // the failure lines are summary lines (receivers)
     // item < 0: before the first item; wrote: the item has lines already.
     std::function<String(int item, bool wrote, const String& seconds)> hangLine;
     std::function<String(int item, const String& why)> deathLine;
     std::function<void(unsigned first)> inProcess;   // the section here, from `first`
-    std::function<void()> afterItem;                 // closes a failed item's block
-    std::function<void()> closing;                   // owed when the section cannot go on
+    std::function<void()> afterItem = [] {};   // closes a failed item's block
+    std::function<void()> closing = [] {};     // owed when the section cannot go on
 };
 
 namespace {
@@ -77,8 +79,6 @@ namespace {
 String secondsText(unsigned long milliseconds) {
     return String::decimal(int64_t((milliseconds + 999) / 1000)) + " seconds";
 }
-
-void nothing() {}
 
 }   // namespace
 
@@ -251,11 +251,9 @@ void ProbeHelpers::runStream(const Stream& stream) {
 void ProbeHelpers::probeReceiverLibrary(const String& libraryPath) {
     const String file = libraryPath.fileNamePart();
     const String model = file.length() > 9 ? file.substring(2, file.length() - 9) : String();
-    Stream stream;
-    stream.request = 'R';
+    Stream stream('R', deadlines_.receiver);
     stream.path = libraryPath;
     stream.firstItem = 1;
-    stream.deadline = deadlines_.receiver;
     stream.summary = true;
     stream.hangLine = [&](int item, bool, const String& seconds) {
         if (item < 1) return String("   ") + file + " did not answer within " + seconds;
@@ -272,17 +270,11 @@ void ProbeHelpers::probeReceiverLibrary(const String& libraryPath) {
         settings.firstReceiver = int(first);
         probeReceivers(*this, libraryPath, settings);
     };
-    stream.afterItem = nothing;
-    stream.closing = nothing;
     runStream(stream);
 }
 
 void ProbeHelpers::writeMixers() {
-    Stream stream;
-    stream.request = 'M';
-    stream.firstItem = 0;
-    stream.deadline = deadlines_.audio;
-    stream.summary = false;
+    Stream stream('M', deadlines_.audio);
     stream.hangLine = [](int item, bool, const String& seconds) {
         if (item < 0) return String("   The mixers did not answer within ") + seconds;
         return String("   Mixer #") + String::decimal(item) + " did not answer within " + seconds;
@@ -292,18 +284,13 @@ void ProbeHelpers::writeMixers() {
         return String("   The probe process ended at mixer #") + String::decimal(item) + " (" + why + ")";
     };
     stream.inProcess = [&](unsigned first) { writeMixerLines(*this, winmmMixerCalls(), first); };
-    stream.afterItem = nothing;
     // The section's closing empty line, which its helper did not live to write.
     stream.closing = [&] { writeLine(String()); };
     runStream(stream);
 }
 
 void ProbeHelpers::writeWaveAux() {
-    Stream stream;
-    stream.request = 'W';
-    stream.firstItem = 0;
-    stream.deadline = deadlines_.audio;
-    stream.summary = false;
+    Stream stream('W', deadlines_.audio);
     stream.hangLine = [](int, bool, const String& seconds) {
         return String("   The wave and aux devices did not answer within ") + seconds;
     };
@@ -311,17 +298,11 @@ void ProbeHelpers::writeWaveAux() {
         return String("   The probe process ended while listing the wave and aux devices (") + why + ")";
     };
     stream.inProcess = [&](unsigned) { writeWaveAuxLines(*this); };
-    stream.afterItem = nothing;
-    stream.closing = nothing;
     runStream(stream);
 }
 
 void ProbeHelpers::writeCodecs() {
-    Stream stream;
-    stream.request = 'C';
-    stream.firstItem = 0;
-    stream.deadline = deadlines_.audio;
-    stream.summary = false;
+    Stream stream('C', deadlines_.audio);
     stream.hangLine = [](int item, bool wrote, const String& seconds) {
         if (item < 0) return String("   The audio codec drivers did not answer within ") + seconds;
         // Once its name line is out, "above" names the driver better than a number.
@@ -339,7 +320,6 @@ void ProbeHelpers::writeCodecs() {
     };
     // Every driver's block ends with an empty line.
     stream.afterItem = [&] { writeLine(String()); };
-    stream.closing = nothing;
     runStream(stream);
 }
 
