@@ -15,6 +15,7 @@ struct ProbeHelpers::Session {
     HelperProcess process;
     std::string pending;
     String fault;   // the helper's own words about its fault, if it had time for them
+    unsigned answers = 0;   // plug-in checks it has answered
 
     enum class Got { record, timedOut, ended };
 
@@ -75,6 +76,8 @@ struct ProbeHelpers::Stream {
 };
 
 namespace {
+
+bool startsWith(const String& text, const char* start) { return text.find(start) == 0; }
 
 String secondsText(unsigned long milliseconds) {
     return String::decimal(int64_t((milliseconds + 999) / 1000)) + " seconds";
@@ -150,7 +153,22 @@ String ProbeHelpers::check(const String& fullPath) {
                 if (got == Session::Got::record) {
                     if (kind != 'A') continue;
                     lastPlugin_ = fullPath;
-                    return payload;
+                    if (!startsWith(payload, " ZQT error")) {
+                        ++plugins_->answers;
+                        return payload;
+                    }
+                    // A fault the guard caught.  It may have left the process
+                    // damaged (a wrecked heap makes every later load fault),
+                    // so no further plug-in is checked in it; and a fault in
+                    // a process where other plug-ins ran first may be their
+                    // doing, so this one is checked again alone.
+                    const bool othersBefore = plugins_->answers > 0;
+                    plugins_.reset();
+                    if (!othersBefore || attempt > 0) return payload;
+                    notes_.emplace_back(String("   The probe process faulted while checking ") + fullPath +
+                                            " after other plug-ins; it is checked again in a new one",
+                                        false);
+                    break;
                 }
                 if (got == Session::Got::timedOut) {
                     plugins_.reset();   // ends it
@@ -162,6 +180,7 @@ String ProbeHelpers::check(const String& fullPath) {
                 break;   // ended
             }
         }
+        if (!plugins_) continue;   // a fault to be confirmed in a fresh helper
         const String why = plugins_->why();
         plugins_.reset();
         // Once more in a fresh helper: the helper may have died of an
