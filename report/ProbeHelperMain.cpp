@@ -53,26 +53,59 @@ protected:
     }
 };
 
-// Runs on the thread that faulted, possibly with the heap broken: no
-// allocation, only the stack, wsprintfA and WriteFile.  The module is named
-// by its file name alone, which holds no character the record escapes.
+// True when `size` bytes from `address` are committed and readable.
+bool readable(const void* address, size_t size) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(address, &region, sizeof region) == 0 || region.State != MEM_COMMIT) return false;
+    if (region.Protect & (PAGE_NOACCESS | PAGE_GUARD)) return false;
+    const char* end = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+    return static_cast<const char*>(address) + size <= end;
+}
+
+// The name a module gives itself in its export directory, read from its
+// mapped image.  GetModuleFileNameA would take the loader lock, and the
+// thread that faults may be waiting on it already while another thread
+// holds it (a plug-in stuck in DllMain), so the module is read directly.
+// "" when it has no readable export directory.
+void exportedModuleName(const void* base, char* name, size_t size) {
+    name[0] = 0;
+    const auto* image = static_cast<const unsigned char*>(base);
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image);
+    if (!readable(dos, sizeof *dos) || dos->e_magic != IMAGE_DOS_SIGNATURE) return;
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(image + dos->e_lfanew);
+    if (!readable(nt, sizeof *nt) || nt->Signature != IMAGE_NT_SIGNATURE) return;
+    const IMAGE_DATA_DIRECTORY& exports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (exports.VirtualAddress == 0 || exports.VirtualAddress >= nt->OptionalHeader.SizeOfImage) return;
+    const auto* directory = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(image + exports.VirtualAddress);
+    if (!readable(directory, sizeof *directory) || directory->Name == 0 ||
+        directory->Name >= nt->OptionalHeader.SizeOfImage)
+        return;
+    const char* text = reinterpret_cast<const char*>(image + directory->Name);
+    size_t n = 0;
+    while (n + 1 < size && readable(text + n, 1) && text[n] >= ' ' && text[n] != '\\' && text[n] != 127) {
+        name[n] = text[n];
+        ++n;
+    }
+    name[n] = 0;
+}
+
+// Runs on the thread that faulted, possibly with the heap broken and the
+// loader lock held elsewhere: no allocation, no loader call; only the stack,
+// VirtualQuery, wsprintfA and WriteFile.
 LONG WINAPI reportFault(EXCEPTION_POINTERS* info) {
     const EXCEPTION_RECORD* record = info->ExceptionRecord;
-    char module[MAX_PATH + 1] = "an unknown module";
+    char module[MAX_PATH] = "";
     MEMORY_BASIC_INFORMATION region;
-    if (VirtualQuery(record->ExceptionAddress, &region, sizeof region) != 0 && region.AllocationBase &&
-        GetModuleFileNameA(static_cast<HMODULE>(region.AllocationBase), module, MAX_PATH) > 0) {
-        module[MAX_PATH] = 0;
-        const char* name = module;
-        for (const char* c = module; *c; ++c)
-            if (*c == '\\' || *c == '/') name = c + 1;
-        if (name != module) std::memmove(module, name, lstrlenA(name) + 1);
-    }
+    if (VirtualQuery(record->ExceptionAddress, &region, sizeof region) != 0 && region.AllocationBase)
+        exportedModuleName(region.AllocationBase, module, sizeof module);
     char line[MAX_PATH + 96];
-    const int length = wsprintfA(line, "Fexception %08lx at %08lx in %s\n", record->ExceptionCode,
-                                 (unsigned long)(uintptr_t)record->ExceptionAddress, module);
-    for (int i = 1; i < length - 1; ++i)
-        if (line[i] == '\n' || line[i] == '\r') line[i] = ' ';
+    int length;
+    if (module[0])
+        length = wsprintfA(line, "Fexception %08lx at %08lx in %s\n", record->ExceptionCode,
+                           (unsigned long)(uintptr_t)record->ExceptionAddress, module);
+    else
+        length = wsprintfA(line, "Fexception %08lx at %08lx\n", record->ExceptionCode,
+                           (unsigned long)(uintptr_t)record->ExceptionAddress);
     sendBytes(line, DWORD(length));
     endHere(record->ExceptionCode);
 }
