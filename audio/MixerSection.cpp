@@ -141,8 +141,11 @@ const MixerCalls& winmmMixerCalls() {
     return calls;
 }
 
-void writeMixerLines(LineWriter& out, const MixerCalls& calls, unsigned firstMixer) {
+namespace {
+
+void writeMixerSection(LineWriter& out, const MixerCalls* given, unsigned firstMixer) {
     if (firstMixer == 0) out.writeLine(String("System audio mixers"));
+    const MixerCalls& calls = given ? *given : winmmMixerCalls();
     const UINT count = calls.getNumDevs ? calls.getNumDevs() : 0;
     for (UINT m = firstMixer; m < count; ++m) {
         out.markItem(m);
@@ -167,4 +170,12 @@ void writeMixerLines(LineWriter& out, const MixerCalls& calls, unsigned firstMix
         calls.close(mixer);
     }
     out.writeLine(String());
+}
+
+}   // namespace
+
+void writeMixerLines(LineWriter& out, unsigned firstMixer) { writeMixerSection(out, nullptr, firstMixer); }
+
+void writeMixerLines(LineWriter& out, const MixerCalls& calls, unsigned firstMixer) {
+    writeMixerSection(out, &calls, firstMixer);
 }

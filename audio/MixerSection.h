@@ -25,5 +25,8 @@ const MixerCalls& winmmMixerCalls();
 // The heading, every mixer from firstMixer on (each one marked as an item),
 // and the closing empty line.  firstMixer > 0 goes on after a mixer that did
 // not answer in a helper process: no heading then, the mixers before it are
-// already in the report.
-void writeMixerLines(LineWriter& out, const MixerCalls& calls = winmmMixerCalls(), unsigned firstMixer = 0);
+// already in the report.  winmm is looked up only once the heading is out:
+// loading it starts the audio drivers, which may never return.
+void writeMixerLines(LineWriter& out, unsigned firstMixer = 0);
+// The same over the given functions (tests put in their own).
+void writeMixerLines(LineWriter& out, const MixerCalls& calls, unsigned firstMixer = 0);

@@ -302,7 +302,7 @@ void ProbeHelpers::writeMixers() {
         if (item < 0) return String("   The probe process ended before the first mixer (") + why + ")";
         return String("   The probe process ended at mixer #") + String::decimal(item) + " (" + why + ")";
     };
-    stream.inProcess = [&](unsigned first) { writeMixerLines(*this, winmmMixerCalls(), first); };
+    stream.inProcess = [&](unsigned first) { writeMixerLines(*this, first); };
     // The section's closing empty line, which its helper did not live to write.
     stream.closing = [&] { writeLine(String()); };
     runStream(stream);

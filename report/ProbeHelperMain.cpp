@@ -156,7 +156,7 @@ void serve(char kind, const String& payload, PipeLineWriter& out) {
         break;
     }
     case 'M':
-        writeMixerLines(out, winmmMixerCalls(), firstItemOf(payload));
+        writeMixerLines(out, firstItemOf(payload));
         break;
     case 'W':
         writeWaveAuxLines(out);
