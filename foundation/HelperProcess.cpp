@@ -55,10 +55,28 @@ DWORD WINAPI readOutput(void* parameter) {
 // exist on Windows 95.
 bool makeNotInherited(HANDLE& handle) {
     HANDLE copy = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE))
+    // Without DUPLICATE_CLOSE_SOURCE, which closes the source even when the
+    // copy fails: the caller keeps a handle it can still close.
+    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
         return false;
+    CloseHandle(handle);
     handle = copy;
+    return true;
+}
+
+// A pipe whose child end is inherited and whose end on this side is not.
+// childReads: the child reads (its standard input), else it writes.
+bool makePipe(ScopedKernelHandle& readEnd, ScopedKernelHandle& writeEnd, bool childReads) {
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
+    HANDLE reading = nullptr, writing = nullptr;
+    if (!CreatePipe(&reading, &writing, &inherited, 0)) return false;
+    readEnd.reset(reading);
+    writeEnd.reset(writing);
+    ScopedKernelHandle& ours = childReads ? writeEnd : readEnd;
+    HANDLE handle = ours.get();
+    if (!makeNotInherited(handle)) return false;
+    ours.release();   // closed by makeNotInherited
+    ours.reset(handle);
     return true;
 }
 
@@ -71,30 +89,11 @@ HelperProcess::~HelperProcess() {
 
 bool HelperProcess::start(const String& imagePath, const String& arguments) {
     error_ = 0;
-    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
-    HANDLE childInput = nullptr, input = nullptr, output = nullptr, childOutput = nullptr;
-    if (!CreatePipe(&childInput, &input, &inherited, 0)) {
+    ScopedKernelHandle childInput, input, output, childOutput;
+    if (!makePipe(childInput, input, true) || !makePipe(output, childOutput, false)) {
         error_ = GetLastError();
         return false;
     }
-    ScopedKernelHandle childInputOwner(childInput);
-    if (!makeNotInherited(input)) {
-        error_ = GetLastError();
-        CloseHandle(input);
-        return false;
-    }
-    ScopedKernelHandle inputOwner(input);
-    if (!CreatePipe(&output, &childOutput, &inherited, 0)) {
-        error_ = GetLastError();
-        return false;
-    }
-    ScopedKernelHandle childOutputOwner(childOutput);
-    if (!makeNotInherited(output)) {
-        error_ = GetLastError();
-        CloseHandle(output);
-        return false;
-    }
-    ScopedKernelHandle outputOwner(output);
 
     auto* channel = new Channel;
     channel->dataEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
@@ -111,8 +110,8 @@ bool HelperProcess::start(const String& imagePath, const String& arguments) {
     // seconds Windows waits for a first window that never comes.
     startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW | STARTF_FORCEOFFFEEDBACK;
     startup.wShowWindow = SW_HIDE;
-    startup.hStdInput = childInput;
-    startup.hStdOutput = childOutput;
+    startup.hStdInput = childInput.get();
+    startup.hStdOutput = childOutput.get();
     startup.hStdError = nullptr;
     String commandLine = String("\"") + imagePath + "\" " + arguments;
     PROCESS_INFORMATION created;
@@ -128,10 +127,10 @@ bool HelperProcess::start(const String& imagePath, const String& arguments) {
     CloseHandle(created.hThread);
     ScopedKernelHandle process(created.hProcess);
     // The child has its copies; with ours closed, the pipes end when it does.
-    childInputOwner.reset();
-    childOutputOwner.reset();
+    childInput.reset();
+    childOutput.reset();
 
-    channel->output = outputOwner.release();
+    channel->output = output.release();
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, readOutput, channel, 0, &threadId);
     if (!thread) {
@@ -144,7 +143,7 @@ bool HelperProcess::start(const String& imagePath, const String& arguments) {
     releaseChannel();
     channel_ = channel;
     readerThread_.reset(thread);
-    input_ = std::move(inputOwner);
+    input_ = std::move(input);
     process_ = std::move(process);
     return true;
 }

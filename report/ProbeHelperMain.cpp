@@ -115,9 +115,12 @@ LONG WINAPI reportFault(EXCEPTION_POINTERS* info) {
 HANDLE privateCopy(DWORD which) {
     HANDLE original = GetStdHandle(which);
     HANDLE copy = nullptr;
+    // Without DUPLICATE_CLOSE_SOURCE, which would close the original even
+    // when the copy fails.
     if (!DuplicateHandle(GetCurrentProcess(), original, GetCurrentProcess(), &copy, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS | DUPLICATE_CLOSE_SOURCE))
+                         DUPLICATE_SAME_ACCESS))
         return original;
+    CloseHandle(original);
     SetStdHandle(which, nullptr);
     return copy;
 }
