@@ -3,6 +3,7 @@
 // executable as a library, and the crash handler's box.
 #include "foundation/Win32.h"
 #include "foundation/TestThread.h"
+#include "report/tests/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -203,20 +204,6 @@ int countLines(const std::string& text, const std::string& line) {
     return n;
 }
 
-// Free disk and memory change between two runs: every run of digits
-// becomes one '#', so that two reports of the same machine compare equal.
-std::string masked(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (std::isdigit(static_cast<unsigned char>(text[i]))) {
-            if (out.empty() || out.back() != '#') out += '#';
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 void expectSilentReport(const std::string& output) {
     ASSERT_FALSE(output.empty());
     EXPECT_EQ(output.substr(output.size() - 2), "\r\n");
@@ -358,7 +345,7 @@ TEST(LeakReport, EmptyAfterAWholeInteractiveRun) {
 }
 
 TEST(SilentExport, HostLoadsTheExecutableAndGetsTheReport) {
-    const std::string reference = masked(silentReference());
+    const std::string reference = digitsMasked(silentReference());
     ASSERT_FALSE(reference.empty());
     struct Row {
         const char* arguments;
@@ -377,7 +364,7 @@ TEST(SilentExport, HostLoadsTheExecutableAndGetsTheReport) {
         EXPECT_EQ(result.exitCode, row.result) << "100 and more: the host failed before the call";
         std::string expected;
         for (int i = 0; i < row.reports; ++i) expected += reference;
-        EXPECT_EQ(masked(result.output), expected) << "the same report as the silent program";
+        EXPECT_EQ(digitsMasked(result.output), expected) << "the same report as the silent program";
     }
 }
 

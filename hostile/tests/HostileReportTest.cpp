@@ -556,22 +556,10 @@ std::vector<std::string> linesContaining(const std::vector<std::string>& lines, 
     return found;
 }
 
-// Report lines with every run of digits replaced by '#': what differs
-// between two runs on the same installation is the clock, free memory and
-// disk space, never words.
+// Report lines with every run of digits as one '#'.
 std::vector<std::string> withoutDigits(const std::vector<std::string>& lines) {
     std::vector<std::string> masked;
-    for (const std::string& line : lines) {
-        std::string m;
-        for (char c : line) {
-            const bool digit = c >= '0' && c <= '9';
-            if (!digit)
-                m += c;
-            else if (m.empty() || m.back() != '#')
-                m += '#';
-        }
-        masked.push_back(m);
-    }
+    for (const std::string& line : lines) masked.push_back(digitsMasked(line));
     return masked;
 }
 

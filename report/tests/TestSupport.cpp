@@ -120,3 +120,15 @@ std::string scratchDirectory() {
     }
     return directory;
 }
+
+std::string digitsMasked(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c >= '0' && c <= '9') {
+            if (out.empty() || out.back() != '#') out += '#';
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}

@@ -21,6 +21,10 @@ std::string runCaptured(const std::string& commandLine, DWORD timeoutMillisecond
 // carriage return before it, or text that does not end in CR LF.
 std::vector<std::string> crlfLines(const std::string& text);
 
+// Every run of digits as one '#': free disk and memory, times and clocks
+// change between two reports of the same machine, words do not.
+std::string digitsMasked(const std::string& text);
+
 std::string readWholeFile(const std::string& path);
 void writeWholeFile(const std::string& path, const std::string& bytes);
 bool pathExists(const std::string& path);
