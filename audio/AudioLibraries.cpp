@@ -3,50 +3,39 @@
 #include "foundation/DynamicCalls.h"
 #include "foundation/ProcAddress.h"
 
-namespace {
-
-void lookUpWinmm(AudioLibraries& f) {
-    HMODULE winmm = loadSystemLibrary("winmm.dll");
-    lookUp(f.mixerGetNumDevs, winmm, "mixerGetNumDevs");
-    lookUp(f.mixerOpen, winmm, "mixerOpen");
-    lookUp(f.mixerClose, winmm, "mixerClose");
-    lookUp(f.mixerGetDevCapsA, winmm, "mixerGetDevCapsA");
-    lookUp(f.mixerGetLineInfoA, winmm, "mixerGetLineInfoA");
-    lookUp(f.mixerGetLineControlsA, winmm, "mixerGetLineControlsA");
-    lookUp(f.mixerGetControlDetailsA, winmm, "mixerGetControlDetailsA");
-    lookUp(f.waveInGetNumDevs, winmm, "waveInGetNumDevs");
-    lookUp(f.waveInGetDevCapsA, winmm, "waveInGetDevCapsA");
-    lookUp(f.waveOutGetNumDevs, winmm, "waveOutGetNumDevs");
-    lookUp(f.waveOutGetDevCapsA, winmm, "waveOutGetDevCapsA");
-    lookUp(f.auxGetNumDevs, winmm, "auxGetNumDevs");
-    lookUp(f.auxGetDevCapsA, winmm, "auxGetDevCapsA");
-}
-
-AudioLibraries& functions() {
-    static AudioLibraries f = [] {
-        AudioLibraries loaded{};
-        lookUpWinmm(loaded);
+const WinmmFunctions& winmmFunctions() {
+    static const WinmmFunctions f = [] {
+        WinmmFunctions loaded{};
+        HMODULE winmm = loadSystemLibrary("winmm.dll");
+        lookUp(loaded.mixerGetNumDevs, winmm, "mixerGetNumDevs");
+        lookUp(loaded.mixerOpen, winmm, "mixerOpen");
+        lookUp(loaded.mixerClose, winmm, "mixerClose");
+        lookUp(loaded.mixerGetDevCapsA, winmm, "mixerGetDevCapsA");
+        lookUp(loaded.mixerGetLineInfoA, winmm, "mixerGetLineInfoA");
+        lookUp(loaded.mixerGetLineControlsA, winmm, "mixerGetLineControlsA");
+        lookUp(loaded.mixerGetControlDetailsA, winmm, "mixerGetControlDetailsA");
+        lookUp(loaded.waveInGetNumDevs, winmm, "waveInGetNumDevs");
+        lookUp(loaded.waveInGetDevCapsA, winmm, "waveInGetDevCapsA");
+        lookUp(loaded.waveOutGetNumDevs, winmm, "waveOutGetNumDevs");
+        lookUp(loaded.waveOutGetDevCapsA, winmm, "waveOutGetDevCapsA");
+        lookUp(loaded.auxGetNumDevs, winmm, "auxGetNumDevs");
+        lookUp(loaded.auxGetDevCapsA, winmm, "auxGetDevCapsA");
         return loaded;
     }();
     return f;
 }
 
-}   // namespace
-
-const AudioLibraries& winmmFunctions() { return functions(); }
-
-const AudioLibraries& acmFunctions() {
-    static const bool done = [] {
-        AudioLibraries& f = functions();
+const AcmFunctions& acmFunctions() {
+    static const AcmFunctions f = [] {
+        AcmFunctions loaded{};
         HMODULE acm = loadSystemLibrary("msacm32.dll");
-        lookUp(f.acmDriverEnum, acm, "acmDriverEnum");
-        lookUp(f.acmDriverDetailsA, acm, "acmDriverDetailsA");
-        lookUp(f.acmMetrics, acm, "acmMetrics");
-        lookUp(f.acmDriverOpen, acm, "acmDriverOpen");
-        lookUp(f.acmDriverClose, acm, "acmDriverClose");
-        lookUp(f.acmFormatTagEnumA, acm, "acmFormatTagEnumA");
-        return true;
+        lookUp(loaded.acmDriverEnum, acm, "acmDriverEnum");
+        lookUp(loaded.acmDriverDetailsA, acm, "acmDriverDetailsA");
+        lookUp(loaded.acmMetrics, acm, "acmMetrics");
+        lookUp(loaded.acmDriverOpen, acm, "acmDriverOpen");
+        lookUp(loaded.acmDriverClose, acm, "acmDriverClose");
+        lookUp(loaded.acmFormatTagEnumA, acm, "acmFormatTagEnumA");
+        return loaded;
     }();
-    (void)done;
-    return functions();
+    return f;
 }

@@ -17,8 +17,7 @@
 #include <mmreg.h>   // before msacm.h, which uses its WAVEFORMATEX types
 #include <msacm.h>
 
-struct AudioLibraries {
-    // winmm
+struct WinmmFunctions {
     decltype(&::mixerGetNumDevs) mixerGetNumDevs;
     decltype(&::mixerOpen) mixerOpen;
     decltype(&::mixerClose) mixerClose;
@@ -32,7 +31,9 @@ struct AudioLibraries {
     decltype(&::waveOutGetDevCapsA) waveOutGetDevCapsA;
     decltype(&::auxGetNumDevs) auxGetNumDevs;
     decltype(&::auxGetDevCapsA) auxGetDevCapsA;
-    // msacm32
+};
+
+struct AcmFunctions {
     decltype(&::acmDriverEnum) acmDriverEnum;
     decltype(&::acmDriverDetailsA) acmDriverDetailsA;
     decltype(&::acmMetrics) acmMetrics;
@@ -41,8 +42,7 @@ struct AudioLibraries {
     decltype(&::acmFormatTagEnumA) acmFormatTagEnumA;
 };
 
-// winmm's part, loaded on the first call (from the system folder).  An entry
-// is null when the library or the function is missing.
-const AudioLibraries& winmmFunctions();
-// Both parts: msacm32 is loaded only by the codec section's first call.
-const AudioLibraries& acmFunctions();
+// Each library is loaded from the system folder on the first call for it.
+// An entry is null when the library or the function is missing.
+const WinmmFunctions& winmmFunctions();
+const AcmFunctions& acmFunctions();

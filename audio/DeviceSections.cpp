@@ -16,7 +16,7 @@ String productName(const Caps& caps) {
 // instance value.
 struct CodecContext {
     LineWriter* out;
-    const AudioLibraries* acm;
+    const AcmFunctions* acm;
     unsigned next;    // the enumeration's index of the driver it hands over next
     unsigned first;   // drivers before this one are already in the report
 };
@@ -38,7 +38,7 @@ void writeMetric(const CodecContext& context, HACMDRIVERID driver, UINT metric, 
 BOOL CALLBACK onDriver(HACMDRIVERID driver, DWORD_PTR instance, DWORD support) {
     auto* context = reinterpret_cast<CodecContext*>(instance);
     LineWriter& out = *context->out;
-    const AudioLibraries& acm = *context->acm;
+    const AcmFunctions& acm = *context->acm;
     const unsigned index = context->next++;
     if (index < context->first) return TRUE;
     out.markItem(index);
@@ -122,7 +122,7 @@ void writeDeviceBlock(LineWriter& out, const char* heading, unsigned count, Devi
 
 void writeWaveAuxLines(LineWriter& out) {
     // A missing function (no winmm at all) counts as no devices of its kind.
-    const AudioLibraries& f = winmmFunctions();
+    const WinmmFunctions& f = winmmFunctions();
     const auto count = [](UINT(WINAPI * getNumDevs)(), bool canQuery) {
         return getNumDevs && canQuery ? getNumDevs() : 0u;
     };
@@ -138,7 +138,7 @@ void writeCodecLines(LineWriter& out, unsigned firstDriver) {
         out.writeLine(String());
         out.writeLine(String("ACM system"));
     }
-    const AudioLibraries& acm = acmFunctions();
+    const AcmFunctions& acm = acmFunctions();
     if (!acm.acmDriverEnum || !acm.acmDriverDetailsA || !acm.acmMetrics || !acm.acmDriverOpen ||
         !acm.acmDriverClose || !acm.acmFormatTagEnumA)
         return;

@@ -127,7 +127,7 @@ void listDestinations(LineWriter& out, const MixerCalls& calls, HMIXER mixer, DW
 
 const MixerCalls& winmmMixerCalls() {
     static const MixerCalls calls = [] {
-        const AudioLibraries& f = winmmFunctions();
+        const WinmmFunctions& f = winmmFunctions();
         MixerCalls c = {f.mixerGetNumDevs,   f.mixerOpen,         f.mixerClose,
                         f.mixerGetDevCapsA,  f.mixerGetLineInfoA, f.mixerGetLineControlsA,
                         f.mixerGetControlDetailsA};

@@ -88,6 +88,10 @@ HelperProcess::~HelperProcess() {
 }
 
 bool HelperProcess::start(const String& imagePath, const String& arguments) {
+    if (process_) {
+        error_ = ERROR_ALREADY_EXISTS;
+        return false;
+    }
     error_ = 0;
     ScopedKernelHandle childInput, input, output, childOutput;
     if (!makePipe(childInput, input, true) || !makePipe(output, childOutput, false)) {
@@ -140,7 +144,6 @@ bool HelperProcess::start(const String& imagePath, const String& arguments) {
         delete channel;
         return false;
     }
-    releaseChannel();
     channel_ = channel;
     readerThread_.reset(thread);
     input_ = std::move(input);

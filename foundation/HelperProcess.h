@@ -30,7 +30,7 @@ public:
     // Starts imagePath with the command line "imagePath" arguments, hidden,
     // without the start-up busy cursor.  false: a pipe, the process or the
     // reader thread could not be made (error() says why); nothing is left
-    // running then.
+    // running then.  Once per object: a second call fails.
     bool start(const String& imagePath, const String& arguments);
     bool started() const { return static_cast<bool>(process_); }
     unsigned long error() const { return error_; }

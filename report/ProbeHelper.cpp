@@ -125,8 +125,11 @@ bool ProbeHelpers::startSession(Session& session) {
 }
 
 void ProbeHelpers::noteEndedWhileIdle() {
-    const String after = lastPlugin_.isEmpty() ? String("starting") : String("checking ") + lastPlugin_;
-    notes_.emplace_back(String("   The probe process ended after ") + after + " (" + plugins_->why() + ")", false);
+    // A plug-in helper waits between checks only after it has answered one,
+    // and lastPlugin_ is that answer's file.
+    notes_.emplace_back(String("   The probe process ended after checking ") + lastPlugin_ + " (" +
+                            plugins_->why() + ")",
+                        false);
 }
 
 String ProbeHelpers::check(const String& fullPath) {
