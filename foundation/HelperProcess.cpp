@@ -148,6 +148,7 @@ bool HelperProcess::start(const String& imagePath, const String& arguments) {
     readerThread_.reset(thread);
     input_ = std::move(input);
     process_ = std::move(process);
+    processId_ = created.dwProcessId;
     return true;
 }
 

@@ -34,6 +34,9 @@ public:
     bool start(const String& imagePath, const String& arguments);
     bool started() const { return static_cast<bool>(process_); }
     unsigned long error() const { return error_; }
+    // The child's process id (0 before a successful start); GetProcessId is
+    // not on Windows before XP SP1.
+    unsigned long processId() const { return processId_; }
 
     // Writes to the child's standard input.  false when the child no longer
     // reads it (ended, or closed its input).
@@ -67,4 +70,5 @@ private:
     ScopedKernelHandle readerThread_;
     Channel* channel_ = nullptr;
     unsigned long error_ = 0;
+    unsigned long processId_ = 0;
 };

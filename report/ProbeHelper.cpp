@@ -4,10 +4,12 @@
 #include "audio/MixerSection.h"
 #include "foundation/HelperProcess.h"
 #include "foundation/PipeRecord.h"
+#include "foundation/ScopedHandle.h"
 #include "foundation/Win32.h"
 #include "receiver/ReceiverProbe.h"
 #include "report/ProbeHelperMain.h"
 
+#include <cstdint>
 #include <functional>
 
 // One helper process and what has come from it but is not yet read.
@@ -110,7 +112,18 @@ void ProbeHelpers::noteUnavailable(const String& why) {
 }
 
 bool ProbeHelpers::startSession(Session& session) {
-    if (!session.process.start(image_, probeHelperArgument)) {
+    // The helper is given a handle to this process, so that it ends itself
+    // when this process ends before it could end the helper (see
+    // runProbeHelper).  Inheritable only for the moment of the start.
+    String arguments(probeHelperArgument);
+    HANDLE self = nullptr;
+    if (DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &self, SYNCHRONIZE, TRUE,
+                        0))
+        arguments += String(" ") + String::decimal(int64_t(uintptr_t(self)));
+    ScopedKernelHandle selfForChild(self);
+    const bool started = session.process.start(image_, arguments);
+    selfForChild.reset();
+    if (!started) {
         noteUnavailable(String("error ") + String::decimal(int64_t(session.process.error())));
         return false;
     }

@@ -9,6 +9,7 @@
 #include "receiver/FileDescription.h"
 #include "receiver/ReceiverProbe.h"
 
+#include <cstdint>
 #include <cstring>
 #include <exception>
 #include <string>
@@ -125,6 +126,29 @@ HANDLE privateCopy(DWORD which) {
     return copy;
 }
 
+// Ends this helper as soon as the program that started it has ended (the user
+// ended it in the task list, or it crashed).  Without this, a plug-in or
+// receiver library that never returns would keep the helper alive for good:
+// hidden, its libraries loaded and the receiver held open, so that the next
+// run finds the receiver busy.  A request that is waiting for input notices
+// the closed pipe by itself; a call that never returns does not, so a thread
+// of its own waits on the program's process handle.
+DWORD WINAPI endWithParent(void* parent) {
+    if (WaitForSingleObject(static_cast<HANDLE>(parent), INFINITE) == WAIT_OBJECT_0) endHere(4);
+    return 0;
+}
+
+void watchParent(HANDLE inherited) {
+    // A copy that a program started by a plug-in from here does not inherit.
+    HANDLE parent = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), inherited, GetCurrentProcess(), &parent, SYNCHRONIZE, FALSE, 0))
+        return;   // not a handle of ours: the pipes still end the helper when idle
+    CloseHandle(inherited);
+    DWORD threadId = 0;   // Windows 95 fails CreateThread without it
+    HANDLE thread = CreateThread(nullptr, 0, endWithParent, parent, 0, &threadId);
+    if (thread) CloseHandle(thread);
+}
+
 // The text after the program's own name on its command line: after the
 // quoted or unquoted first token and the blanks that follow it.
 const char* argumentsOf(const char* commandLine) {
@@ -176,11 +200,25 @@ void serve(char kind, const String& payload, PipeLineWriter& out) {
 }   // namespace
 
 bool startedAsProbeHelper() {
-    const char* arguments = argumentsOf(GetCommandLineA());
+    unsigned long parent = 0;
+    return parseProbeHelperArguments(argumentsOf(GetCommandLineA()), parent);
+}
+
+bool parseProbeHelperArguments(const char* arguments, unsigned long& parentHandle) {
+    parentHandle = 0;
     const size_t n = std::strlen(probeHelperArgument);
     if (std::strncmp(arguments, probeHelperArgument, n) != 0) return false;
-    for (const char* rest = arguments + n; *rest; ++rest)
-        if (*rest != ' ' && *rest != '\t') return false;
+    const char* rest = arguments + n;
+    if (*rest && *rest != ' ' && *rest != '\t') return false;
+    while (*rest == ' ' || *rest == '\t') ++rest;
+    unsigned long value = 0;
+    for (; *rest >= '0' && *rest <= '9'; ++rest) {
+        if (value > (0xFFFFFFFFul - unsigned(*rest - '0')) / 10) return false;
+        value = value * 10 + unsigned(*rest - '0');
+    }
+    while (*rest == ' ' || *rest == '\t') ++rest;
+    if (*rest) return false;
+    parentHandle = value;
     return true;
 }
 
@@ -193,6 +231,9 @@ void runProbeHelper() {
     requests = privateCopy(STD_INPUT_HANDLE);
     replies = privateCopy(STD_OUTPUT_HANDLE);
     SetUnhandledExceptionFilter(reportFault);
+    unsigned long parent = 0;
+    parseProbeHelperArguments(argumentsOf(GetCommandLineA()), parent);
+    if (parent) watchParent(reinterpret_cast<HANDLE>(uintptr_t(parent)));
 
     PipeLineWriter out;
     send('H', String());

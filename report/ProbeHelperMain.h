@@ -15,9 +15,15 @@
 // type for anything else.
 extern const char* const probeHelperArgument;
 
-// True when this process's command line is the image followed by exactly
-// probeHelperArgument.
+// True when this process's command line is the image followed by
+// probeHelperArgument and, optionally, the decimal value of an inherited
+// handle to the program that started it (SYNCHRONIZE access): the helper
+// ends itself when that process ends.
 bool startedAsProbeHelper();
+
+// The same test on the arguments (the command line after the image's name);
+// parentHandle gets the handle value, 0 when none is given.
+bool parseProbeHelperArguments(const char* arguments, unsigned long& parentHandle);
 
 // Serves requests until standard input ends, then ends the process without
 // running the detach code of the libraries it loaded (a plug-in could hang

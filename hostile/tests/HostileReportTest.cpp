@@ -7,6 +7,8 @@
 // A section missing from the clean report fails its fixtures: every section
 // is part of every build.
 #include "foundation/Files.h"
+#include "foundation/HelperProcess.h"
+#include "foundation/ScopedHandle.h"
 #include "foundation/SystemQueries.h"
 #include "foundation/Win32.h"
 #include "hostile/tests/ReportRuns.h"
@@ -17,6 +19,7 @@
 #include "report/tests/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <functional>
@@ -660,6 +663,55 @@ TEST_F(HostileReport, ReceiverLibraryThatNeverAnswers) {
             });
             EXPECT_EQ(row.deviceNames, names);
         }
+    }
+}
+
+// The processes whose parent is `parentId`, opened to wait on and to end.
+std::vector<ScopedKernelHandle> childProcessesOf(DWORD parentId) {
+    std::vector<ScopedKernelHandle> children;
+    ScopedKernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot || snapshot.get() == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID);
+        if (child) children.emplace_back(child);
+    }
+    return children;
+}
+
+// The program is ended from outside (the task list, or a crash of its own)
+// while its receiver helper is stuck in the library.  The helper must not
+// stay behind, hidden, with the library loaded and the receiver held open.
+TEST_F(HostileReport, HelpersEndWithTheProgram) {
+    const std::string library = programDirectory() + "\\ZNQ8API.DLL";
+    ASSERT_TRUE(CopyFileA(library.c_str(), (systemDirectory() + "\\ZNQ8API.DLL").c_str(), FALSE));
+    SetEnvironmentVariableA("Q8SIM_HANG", "OpenRadioDevice");
+    SetEnvironmentVariableA("Q8SIM_RECEIVERS", "1");
+    HelperProcess program;
+    const bool started = program.start((programDirectory() + "\\Q8diag.exe").c_str(), "silent");
+    SetEnvironmentVariableA("Q8SIM_HANG", nullptr);
+    SetEnvironmentVariableA("Q8SIM_RECEIVERS", nullptr);
+    ASSERT_TRUE(started) << program.error();
+
+    // Once this line is out, the receiver helper is in, or on its way into,
+    // the call that never returns; the program would end it only when the
+    // receiver's time is up, seconds from now.
+    const std::string found = "   1 Q8 receiver(s) found\r\n";
+    std::string output;
+    const DWORD began = GetTickCount();
+    while (output.find(found) == std::string::npos && GetTickCount() - began < 120000)
+        if (program.receive(output, 1000) == HelperProcess::Wait::ended) break;
+    ASSERT_NE(std::string::npos, output.find(found)) << output;
+
+    std::vector<ScopedKernelHandle> helpers = childProcessesOf(program.processId());
+    ASSERT_FALSE(helpers.empty());
+    program.terminate();
+    for (auto& helper : helpers) {
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(helper.get(), 15000));
+        // Never left running: it would hold this test's output open.
+        TerminateProcess(helper.get(), 1);
     }
 }
 
