@@ -50,20 +50,6 @@ DWORD WINAPI readOutput(void* parameter) {
     return 0;
 }
 
-// The inheritable handle replaced by one of the same object that is not
-// inherited.  SetHandleInformation would say it in one call but does not
-// exist on Windows 95.
-bool makeNotInherited(HANDLE& handle) {
-    HANDLE copy = nullptr;
-    // Without DUPLICATE_CLOSE_SOURCE, which closes the source even when the
-    // copy fails: the caller keeps a handle it can still close.
-    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
-        return false;
-    CloseHandle(handle);
-    handle = copy;
-    return true;
-}
-
 // A pipe whose child end is inherited and whose end on this side is not.
 // childReads: the child reads (its standard input), else it writes.
 bool makePipe(ScopedKernelHandle& readEnd, ScopedKernelHandle& writeEnd, bool childReads) {
@@ -81,6 +67,19 @@ bool makePipe(ScopedKernelHandle& readEnd, ScopedKernelHandle& writeEnd, bool ch
 }
 
 }   // namespace
+
+bool makeNotInherited(HANDLE& handle) {
+    HANDLE copy = nullptr;
+    // Without DUPLICATE_CLOSE_SOURCE, which closes the source even when the
+    // copy fails: the caller keeps a handle it can still use and close.
+    // SetHandleInformation would say it in one call but does not exist on
+    // Windows 95.
+    if (!DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return false;
+    CloseHandle(handle);
+    handle = copy;
+    return true;
+}
 
 HelperProcess::~HelperProcess() {
     terminate();

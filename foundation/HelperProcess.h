@@ -19,6 +19,11 @@
 #include "foundation/ScopedHandle.h"
 #include "foundation/String.h"
 
+// Replaces an inheritable handle by one of the same object that programs
+// started later do not inherit.  false: the copy failed and `handle` is
+// unchanged (still open, still inheritable).
+bool makeNotInherited(HANDLE& handle);
+
 class HelperProcess {
 public:
     HelperProcess() = default;

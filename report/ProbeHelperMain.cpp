@@ -2,6 +2,7 @@
 
 #include "audio/DeviceSections.h"
 #include "audio/MixerSection.h"
+#include "foundation/HelperProcess.h"
 #include "foundation/LineWriter.h"
 #include "foundation/PipeRecord.h"
 #include "foundation/SystemQueries.h"
@@ -114,16 +115,9 @@ LONG WINAPI reportFault(EXCEPTION_POINTERS* info) {
 // A copy of a standard handle that programs started from here do not inherit
 // (a plug-in starting one must not keep our pipes open), the original closed.
 HANDLE privateCopy(DWORD which) {
-    HANDLE original = GetStdHandle(which);
-    HANDLE copy = nullptr;
-    // Without DUPLICATE_CLOSE_SOURCE, which would close the original even
-    // when the copy fails.
-    if (!DuplicateHandle(GetCurrentProcess(), original, GetCurrentProcess(), &copy, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS))
-        return original;
-    CloseHandle(original);
-    SetStdHandle(which, nullptr);
-    return copy;
+    HANDLE handle = GetStdHandle(which);
+    if (makeNotInherited(handle)) SetStdHandle(which, nullptr);
+    return handle;
 }
 
 // Ends this helper as soon as the program that started it has ended (the user
@@ -138,12 +132,11 @@ DWORD WINAPI endWithParent(void* parent) {
     return 0;
 }
 
-void watchParent(HANDLE inherited) {
-    // A copy that a program started by a plug-in from here does not inherit.
-    HANDLE parent = nullptr;
-    if (!DuplicateHandle(GetCurrentProcess(), inherited, GetCurrentProcess(), &parent, SYNCHRONIZE, FALSE, 0))
-        return;   // not a handle of ours: the pipes still end the helper when idle
-    CloseHandle(inherited);
+void watchParent(HANDLE parent) {
+    // A program started by a plug-in from here must not inherit it.  Not a
+    // handle at all: the wait fails at once and the thread ends; the pipes
+    // still end an idle helper.
+    makeNotInherited(parent);
     DWORD threadId = 0;   // Windows 95 fails CreateThread without it
     HANDLE thread = CreateThread(nullptr, 0, endWithParent, parent, 0, &threadId);
     if (thread) CloseHandle(thread);
